@@ -1,0 +1,169 @@
+#include "control/recorder_control.h"
+
+#include <array>
+
+#include "panel/panel.h"
+#include "panel/panel_ops.h"
+#include "platform/kernel.h"
+#include "platform/window_messages.h"
+
+namespace tamborix {
+namespace {
+
+constexpr int32_t kLongestLength = 600;
+constexpr char kInvalidLengthText[] = "Invalid second setting > 0 and < 600";
+
+}  // namespace
+
+bool IsPlainFileName(const std::u16string& name) {
+  if (name == u"." || name == u"..") {
+    return false;
+  }
+  for (char16_t c : name) {
+    if (c == u'\\' || c == u'/' || c == u':' || c < 0x20 || c == 0x7F) {
+      return false;
+    }
+  }
+  return true;
+}
+
+RecorderControl::RecorderControl(const Platform& platform) : platform_(platform) {}
+
+RecorderControl::~RecorderControl() { ClosePanel(); }
+
+PanelMessageHandler* RecorderControl::OpenPanel(PanelWindow& window) {
+  ClosePanel();
+  window_ = &window;
+  panel_ = std::make_unique<Panel>(state_, platform_, events_, window);
+  return panel_.get();
+}
+
+void RecorderControl::ClosePanel() {
+  if (panel_) {
+    panel_->OnDestroy();
+    panel_.reset();
+  }
+  window_ = nullptr;
+}
+
+std::string RecorderControl::Narrow(const WideString& value) {
+  if (!value) {
+    return std::string();
+  }
+  return platform_.kernel->WideToNarrow(*value);
+}
+
+void RecorderControl::SetPlain(WideString* wide, std::string* narrow, const WideString& value) {
+  *wide = value;
+  *narrow = Narrow(value);
+}
+
+Result RecorderControl::SetFileName(const WideString& name) {
+  if (name && !IsPlainFileName(*name)) {
+    return kEInvalidArg;
+  }
+  SetPlain(&state_.wide.fileName, &state_.fileName, name);
+  UpdateFullPath(state_, window_, state_.fileName);
+  return kSOk;
+}
+
+Result RecorderControl::SetMaxFileLengthInSecond(const WideString& text, bool* accepted) {
+  const std::string narrow = Narrow(text);
+  const int32_t seconds = ReadDecimal(narrow);
+  const bool ok = seconds >= 1 && seconds <= kLongestLength;
+  if (accepted != nullptr) {
+    *accepted = ok;
+  }
+  if (!ok) {
+    platform_.kernel->ShowMessageBox(kInvalidLengthText);
+    return kSOk;
+  }
+  state_.wide.maxLength = text;
+  state_.maxLength = narrow;
+  state_.maxSeconds = ReadDecimal(state_.maxLength);
+  if (window_ != nullptr) {
+    window_->SendItemMessage(kTrackbar, kTbmSetRange, 1,
+                             MakeLParam(0, static_cast<uint32_t>(state_.maxSeconds)));
+    window_->SendItemMessage(kTrackbar, kTbmSetTicFreq, 10, 0);
+  }
+  return kSOk;
+}
+
+WideString RecorderControl::SoundFileName() const { return state_.wide.fileName; }
+
+WideString RecorderControl::LocalFullFileName() {
+  state_.wide.fullPath = platform_.kernel->NarrowToWide(state_.fullPath);
+  return state_.wide.fullPath;
+}
+
+Result RecorderControl::SetSession(const WideString& value) {
+  SetPlain(&state_.wide.session, &state_.session, value);
+  return kSOk;
+}
+
+Result RecorderControl::SetDomain(const WideString& value) {
+  SetPlain(&state_.wide.domain, &state_.domain, value);
+  return kSOk;
+}
+
+Result RecorderControl::SetUser(const WideString& value) {
+  SetPlain(&state_.wide.user, &state_.user, value);
+  return kSOk;
+}
+
+Result RecorderControl::SetTargetDir(const WideString& value) {
+  SetPlain(&state_.wide.targetDir, &state_.targetDir, value);
+  return kSOk;
+}
+
+Result RecorderControl::SetHost(const WideString& value) {
+  SetPlain(&state_.wide.host, &state_.host, value);
+  return kSOk;
+}
+
+Result RecorderControl::LoadFromBag(PropertyBag& bag) {
+  struct Key {
+    const char16_t* name;
+    WideString RecorderState::Wide::*field;
+  };
+  static const std::array<Key, 7> kKeys = {{
+      {u"FileName", &RecorderState::Wide::fileName},
+      {u"Session", &RecorderState::Wide::session},
+      {u"TargetDir", &RecorderState::Wide::targetDir},
+      {u"User", &RecorderState::Wide::user},
+      {u"Domain", &RecorderState::Wide::domain},
+      {u"Host", &RecorderState::Wide::host},
+      {u"PDrive", &RecorderState::Wide::pDrive},
+  }};
+  Result last = kSOk;
+  for (const Key& key : kKeys) {
+    WideString value;
+    bool isString = false;
+    last = bag.Read(key.name, &value, &isString);
+    if (!Succeeded(last) || !isString) {
+      continue;
+    }
+    // A file name with folder parts would let a page write anywhere.
+    if (key.field == &RecorderState::Wide::fileName && value && !IsPlainFileName(*value)) {
+      continue;
+    }
+    state_.wide.*key.field = value;
+    state_.bagDirty = 1;
+  }
+  return last;
+}
+
+Result RecorderControl::SaveToBag(PropertyBag& bag, bool clearDirty, bool saveAll) {
+  if (!saveAll) {
+    if (state_.bagDirty == 0 || WideText(state_.wide.fileName) == kDefaultFileName) {
+      return kEFail;
+    }
+  }
+  const Result written = bag.Write(u"FileName", state_.wide.fileName);
+  if (Succeeded(written) && clearDirty) {
+    state_.bagDirty = 0;
+  }
+  return written;
+}
+
+}  // namespace tamborix

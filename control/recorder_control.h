@@ -1,0 +1,76 @@
+// The control object's own logic, free of any component machinery: it owns
+// the RecorderState and the event sinks, answers the scripting members and
+// the property bag, and creates the panel when the platform shows it.
+//
+// Threading: user-interface thread only.
+#pragma once
+
+#include <memory>
+
+#include "control/event_sinks.h"
+#include "control/property_bag.h"
+#include "control/recorder_state.h"
+#include "control/result_codes.h"
+#include "platform/platform.h"
+
+namespace tamborix {
+
+class Panel;
+class PanelWindow;
+class PanelMessageHandler;
+
+// True for a name the control accepts as a file name: no folder parts (no
+// backslash, slash or colon), no control characters, not "." or "..". The
+// empty name is accepted.
+bool IsPlainFileName(const std::u16string& name);
+
+class RecorderControl {
+ public:
+  explicit RecorderControl(const Platform& platform);
+  ~RecorderControl();
+  RecorderControl(const RecorderControl&) = delete;
+  RecorderControl& operator=(const RecorderControl&) = delete;
+
+  RecorderState& state() { return state_; }
+  const RecorderState& state() const { return state_; }
+  EventSinks& events() { return events_; }
+  const Platform& platform() const { return platform_; }
+
+  // Creates the panel on `window`; the platform then delivers WM_INITDIALOG
+  // and every later message to the returned handler.
+  PanelMessageHandler* OpenPanel(PanelWindow& window);
+  // The panel window is being destroyed: a running recording is saved, an
+  // open device closed and the clock stopped.
+  void ClosePanel();
+  bool HasPanel() const { return panel_ != nullptr; }
+
+  // Scripting members. Each returns kSOk unless noted.
+  // kEInvalidArg, changing nothing, for a name that is not IsPlainFileName.
+  Result SetFileName(const WideString& name);
+  // Refused lengths (outside 1..600) show a message box, change nothing and
+  // still return kSOk; *accepted tells the caller whether to refresh.
+  Result SetMaxFileLengthInSecond(const WideString& text, bool* accepted = nullptr);
+  WideString SoundFileName() const;
+  WideString LocalFullFileName();
+  Result SetSession(const WideString& value);
+  Result SetDomain(const WideString& value);
+  Result SetUser(const WideString& value);
+  Result SetTargetDir(const WideString& value);
+  Result SetHost(const WideString& value);
+
+  // Property-bag persistence: the seven string keys in, "FileName" out.
+  Result LoadFromBag(PropertyBag& bag);
+  Result SaveToBag(PropertyBag& bag, bool clearDirty, bool saveAll);
+
+ private:
+  std::string Narrow(const WideString& value);
+  void SetPlain(WideString* wide, std::string* narrow, const WideString& value);
+
+  Platform platform_;
+  RecorderState state_;
+  EventSinks events_;
+  PanelWindow* window_ = nullptr;
+  std::unique_ptr<Panel> panel_;
+};
+
+}  // namespace tamborix

@@ -1,0 +1,69 @@
+#include "panel/panel_ops.h"
+
+#include <atomic>
+
+#include "control/recorder_state.h"
+#include "panel/string_table.h"
+#include "platform/kernel.h"
+#include "platform/panel_window.h"
+#include "platform/window_messages.h"
+
+namespace tamborix {
+namespace {
+
+std::atomic<int> g_languageOffset{0};
+
+// LoadText reads through a 2048-byte buffer.
+constexpr size_t kMaxTextBytes = 2047;
+
+}  // namespace
+
+void SetLanguageFromId(uint16_t languageId) {
+  int offset = 0;
+  switch (languageId) {
+    case 0x0404:
+    case 0x0C04:
+    case 0x1004:
+      offset = 10000;
+      break;
+    case 0x0804:
+      offset = 20000;
+      break;
+    default:
+      break;
+  }
+  g_languageOffset.store(offset);
+}
+
+int LanguageOffset() { return g_languageOffset.load(); }
+
+std::string LoadText(Kernel& kernel, int baseId) {
+  const char* text = FindString(baseId + LanguageOffset());
+  if (text == nullptr) {
+    return std::string();
+  }
+  std::string narrow = kernel.Utf8ToNarrow(text);
+  if (narrow.size() > kMaxTextBytes) {
+    narrow.resize(kMaxTextBytes);
+  }
+  return narrow;
+}
+
+void EnableButtons(PanelWindow& window, bool rec, bool stop, bool play, bool upload, bool abort) {
+  window.EnableItem(kRecButton, rec);
+  window.EnableItem(kStopButton, stop);
+  window.EnableItem(kPlayButton, play);
+  window.EnableItem(kUploadButton, upload);
+  window.EnableItem(kAbortButton, abort);
+}
+
+void UpdateFullPath(RecorderState& state, PanelWindow* window, const std::string& name) {
+  state.fullPath = state.folder + name;
+  if (window != nullptr) {
+    window->SetItemText(kStatusBox, state.fullPath.size() > kMaxPathBytes
+                                        ? state.fullPath.substr(0, kMaxPathBytes)
+                                        : state.fullPath);
+  }
+}
+
+}  // namespace tamborix

@@ -1,0 +1,46 @@
+// The operations that the recorder's handlers, the panel and the scripting
+// members use on the panel: its texts in the chosen language, the five
+// buttons, and the full path shown in the status box.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tamborix {
+
+class Kernel;
+class PanelWindow;
+struct RecorderState;
+
+// Base ids of the panel's string table.
+enum TextId : int {
+  kTextUpload = 1,
+  kTextAbort = 2,
+  kTextMaxRec = 3,
+  kTextFileSize = 4,
+  kTextSelectFile = 5,
+  kTextRecorderName = 6,
+};
+
+// The longest `fullPath` the panel works with, in bytes.
+constexpr size_t kMaxPathBytes = 2047;
+
+// Chooses the language offset from a system default language id: 10000 for
+// the Traditional Chinese ids 0x0404, 0x0C04 and 0x1004, 20000 for 0x0804,
+// 0 for any other. Module-wide, shared by every panel of the process.
+void SetLanguageFromId(uint16_t languageId);
+int LanguageOffset();
+
+// The string `baseId` + the language offset in the system code page; "" when
+// the table has no such string.
+std::string LoadText(Kernel& kernel, int baseId);
+
+// Enables or disables REC, STOP, PLAY, UPLOAD and ABORT, in that order.
+void EnableButtons(PanelWindow& window, bool rec, bool stop, bool play, bool upload, bool abort);
+
+// fullPath = folder followed by `name`; shows it in the status box 213 when a
+// window is given. A path longer than kMaxPathBytes is kept whole in the
+// state (REC refuses it) and the status box shows the part that fits.
+void UpdateFullPath(RecorderState& state, PanelWindow* window, const std::string& name);
+
+}  // namespace tamborix

@@ -1,0 +1,71 @@
+// Kernel services: environment, files and folders, language, text
+// conversion, message boxes and the calendar clock.
+//
+// Paths are narrow texts in the system code page and use the backslash as
+// separator, as the control builds them; an implementation on a system with
+// another separator translates them.
+//
+// Threading: OpenForReading, ShowMessageBox and Now may be called from any
+// thread; everything else only on the user-interface thread.
+//
+// Method names avoid the Win32 function names that windows.h turns into
+// macros (CreateDirectory, DeleteFile, ...).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tamborix {
+
+// A file opened for reading in binary mode.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // The file's length in bytes (seek to the end and read the position).
+  virtual bool Size(uint64_t* size) = 0;
+  // Reads up to `count` bytes at the current position; 0 at the end or on a
+  // read error (then Failed() tells which).
+  virtual size_t Read(void* buffer, size_t count) = 0;
+  virtual bool Failed() const = 0;
+};
+
+class Kernel {
+ public:
+  virtual ~Kernel() = default;
+
+  // GetEnvironmentVariable: false when the variable is not set or empty.
+  virtual bool GetEnvironment(const std::string& name, std::string* value) = 0;
+
+  // CreateDirectory of one level; false when it failed (for example because
+  // it exists already).
+  virtual bool MakeDirectory(const std::string& path) = 0;
+
+  // DeleteFile; false when there was nothing to delete or it failed.
+  virtual bool RemoveFile(const std::string& path) = 0;
+
+  // MoveFileEx with replace-existing: puts `from` in place of `to` in one
+  // step, so `to` is either the old file or the new one, never missing.
+  virtual bool MoveIntoPlace(const std::string& from, const std::string& to) = 0;
+
+  // Opens `path` for reading in binary mode; null when it cannot be opened.
+  virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
+
+  // GetSystemDefaultLangID.
+  virtual uint16_t DefaultLanguageId() = 0;
+
+  // Text conversion between UTF-16 and the system code page (the ANSI code
+  // page on Windows, UTF-8 elsewhere), and from UTF-8 to the code page.
+  virtual std::string WideToNarrow(const std::u16string& text) = 0;
+  virtual std::u16string NarrowToWide(const std::string& text) = 0;
+  virtual std::string Utf8ToNarrow(const std::string& text) = 0;
+
+  // A modal message box: caption "tamborix", exclamation icon, OK only.
+  // Returns when the user has closed it.
+  virtual void ShowMessageBox(const std::string& text) = 0;
+
+  // The calendar time in whole seconds since 1970-01-01 00:00:00 UTC.
+  virtual int64_t Now() = 0;
+};
+
+}  // namespace tamborix

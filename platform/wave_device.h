@@ -1,0 +1,57 @@
+// The wave-audio device: the eight operations of the Media Control Interface
+// that the recorder uses, and nothing more.
+//
+// Threading: every method is called on the panel's user-interface thread.
+// A device records and plays in the background; the only thing it ever sends
+// back is MM_MCINOTIFY, posted to the window given to Play.
+//
+// Every command returns an MCI error number, 0 on success, and acts on the id
+// a successful Open returned. A command on an id that is not open returns
+// kMciErrInvalidDeviceId. Flag words are passed as the recorder sends them
+// (see mci.h); an implementation may refuse a flag word it does not support
+// with kMciErrFlagsNotCompatible.
+#pragma once
+
+#include <string>
+
+#include "platform/mci.h"
+
+namespace tamborix {
+
+class PanelWindow;
+
+class WaveDevice {
+ public:
+  virtual ~WaveDevice() = default;
+
+  // MCI_OPEN for device type MCI_DEVTYPE_WAVEFORM_AUDIO. An empty element
+  // opens a new, empty recording; a path opens that WAV file for playing
+  // (kMciErrFileNotFound when it does not exist, kMciErrInvalidFile when it is
+  // no WAV file). On success writes the new device id.
+  virtual MciError Open(uint32_t flags, const std::string& element, MciDeviceId* id) = 0;
+
+  // MCI_SET with a wave set-parameter block: fixes the recording format.
+  virtual MciError SetFormat(MciDeviceId id, uint32_t flags, const WaveSetParams& params) = 0;
+
+  // MCI_RECORD from..to milliseconds. Returns at once; the device records in
+  // the background and stops by itself at `toMs`. No notice follows.
+  virtual MciError Record(MciDeviceId id, uint32_t flags, uint32_t fromMs, uint32_t toMs) = 0;
+
+  // MCI_PLAY of the whole file with MCI_NOTIFY. Returns at once; when playing
+  // ends the device posts MM_MCINOTIFY to `notify` (wParam the notice kind,
+  // lParam the device id). Closing the device first cancels that notice.
+  virtual MciError Play(MciDeviceId id, uint32_t flags, PanelWindow* notify) = 0;
+
+  // MCI_SAVE with MCI_WAIT: writes what has been recorded so far to `path` as
+  // a RIFF/WAVE file, also while the recording is still running.
+  virtual MciError Save(MciDeviceId id, uint32_t flags, const std::string& path) = 0;
+
+  // MCI_CLOSE with MCI_WAIT: ends recording or playing and releases the id.
+  virtual MciError Close(MciDeviceId id, uint32_t flags) = 0;
+
+  // mciGetErrorString: true, with the device's text, when it has one for
+  // `code` (at most 127 bytes); false otherwise.
+  virtual bool GetErrorText(MciError code, std::string* text) = 0;
+};
+
+}  // namespace tamborix

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Configures and builds one flavour of the project.
+#   tools/build.sh native [sanitizers]   -> build/native[-sanitizers]
+#   tools/build.sh i686 | x86_64         -> build/<arch> (mingw-w64 cross build)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+flavour=${1:-native}
+case "$flavour" in
+  native)
+    san=${2:-}
+    dir="$root/build/native${san:+-${san//,/-}}"
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMBORIX_SANITIZE="$san" >/dev/null
+    ;;
+  i686|x86_64)
+    dir="$root/build/$flavour"
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$flavour-w64-mingw32.cmake" >/dev/null
+    ;;
+  *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
+esac
+if ! ninja -C "$dir" >"$dir/build.log" 2>&1; then
+  tail -n 60 "$dir/build.log" >&2
+  exit 1
+fi
+echo "$dir"

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Runs the whole test suite:
+#   1. the native tests under AddressSanitizer and UndefinedBehaviorSanitizer,
+#   2. the same tests under ThreadSanitizer,
+#   3. the mingw-w64 cross builds for i686 and x86_64,
+#   4. the Windows module's tests under Wine (when the module is built).
+# Ends with one line "tests: N passed, M failed".
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash tools/install-deps.sh
+
+passed=0
+failed=0
+broken=0
+
+count_ctest() {  # reads ctest output, adds its counts
+  local line
+  line=$(grep -E '[0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
+  if [ -z "$line" ]; then
+    broken=1
+    return
+  fi
+  local nfail total
+  nfail=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+  passed=$((passed + total - nfail))
+  failed=$((failed + nfail))
+}
+
+run_native() {  # $1: sanitizers
+  local dir log
+  echo "== native build, sanitizers: $1"
+  if ! dir=$(bash tools/build.sh native "$1"); then
+    broken=1
+    return
+  fi
+  log="$dir/ctest.log"
+  ctest --test-dir "$dir" --output-on-failure -j 2 --timeout 300 >"$log" 2>&1
+  grep -E '(Failed|\*\*\*|tests passed|failed out of)' "$log" | tail -n 20
+  count_ctest "$log"
+}
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+run_native "address,undefined"
+run_native "thread"
+
+for arch in i686 x86_64; do
+  echo "== cross build: $arch"
+  if ! bash tools/build.sh "$arch" >/dev/null; then
+    echo "cross build $arch failed"
+    broken=1
+  fi
+done
+
+if [ -x tests/wine/run.sh ] && [ -f build/i686/tamborix.dll ]; then
+  echo "== Windows module under Wine"
+  log=build/wine.log
+  tests/wine/run.sh build/i686 build/x86_64 >"$log" 2>&1
+  tail -n 40 "$log"
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    broken=1
+  else
+    passed=$((passed + $(cut -d' ' -f1 <<<"$line")))
+    failed=$((failed + $(cut -d' ' -f3 <<<"$line")))
+  fi
+fi
+
+[ "$broken" -eq 0 ] || echo "a build or test stage did not run to its end"
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$broken" -eq 0 ]
