@@ -27,10 +27,9 @@ bool EventSinks::Unadvise(uint32_t cookie) {
 
 void EventSinks::Fire(int32_t dispid) {
   const size_t count = positions_.size();
+  // Positions are never removed, only emptied, so every index below `count`
+  // stays valid while sinks connect and disconnect from inside a handler.
   for (size_t i = 0; i < count; ++i) {
-    if (i >= positions_.size()) {
-      break;
-    }
     std::shared_ptr<EventSink> sink = positions_[i];
     if (sink) {
       sink->Invoke(dispid);
