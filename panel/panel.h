@@ -5,14 +5,16 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "control/recorder_state.h"
 #include "platform/panel_window.h"
 #include "platform/platform.h"
+#include "recorder/recorder.h"
 
 namespace tamborix {
 
 class EventSinks;
-struct RecorderState;
 
 class Panel : public PanelMessageHandler {
  public:
@@ -28,10 +30,28 @@ class Panel : public PanelMessageHandler {
   void OnDestroy();
 
  private:
+  // WM_INITDIALOG: folder, narrow copies, the controls' first state, and the
+  // OnPlayimg event. Returns 0.
+  intptr_t OnInitPanel();
+  // STOP: ends whatever runs and sets the Ready buttons. Returns 0.
+  intptr_t OnStop();
+  // The WM_COMMAND rows; false for an id or notification without a row.
+  bool OnCommand(int id, uint32_t notification, intptr_t* result);
+
+  // Rows of the command table.
+  intptr_t OnRec() { return recorder_.OnRec(); }
+  intptr_t OnPlay() { return recorder_.OnPlay(); }
+  intptr_t OnMaxLengthChange() { return recorder_.OnMaxLengthChange(); }
+  intptr_t OnAbortCommand();
+
+  void BuildFolder();
+  std::string Narrow(const WideString& value);
+
   RecorderState& state_;
   Platform platform_;
   EventSinks& events_;
   PanelWindow& window_;
+  Recorder recorder_;
 };
 
 }  // namespace tamborix
