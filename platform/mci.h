@@ -75,7 +75,17 @@ constexpr MciError kMciErrOutOfRange = kMciErrBase + 26;
 constexpr MciError kMciErrFlagsNotCompatible = kMciErrBase + 28;
 constexpr MciError kMciErrFileNotSaved = kMciErrBase + 30;
 constexpr MciError kMciErrInvalidFile = kMciErrBase + 40;
+constexpr MciError kMciErrNullParameterBlock = kMciErrBase + 41;
+constexpr MciError kMciErrUnnamedResource = kMciErrBase + 42;
+constexpr MciError kMciErrNonapplicableFunction = kMciErrBase + 46;
 constexpr MciError kMciErrWaveInputsInUse = kMciErrBase + 66;
 constexpr MciError kMciErrWaveInputUnspecified = kMciErrBase + 69;
+constexpr MciError kMciErrWaveSetInputUnsuitable = kMciErrBase + 73;
+constexpr MciError kMciErrFileRead = kMciErrBase + 92;
+constexpr MciError kMciErrFileWrite = kMciErrBase + 93;
+
+// MM_MCINOTIFY's wParam besides kMciNotifySuccessful (window_messages.h): the
+// notice of a play that a newer play command replaced.
+constexpr uint32_t kMciNotifySuperseded = 0x0002;
 
 }  // namespace tamborix

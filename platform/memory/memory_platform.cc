@@ -1,0 +1,12 @@
+#include "platform/memory/memory_platform.h"
+
+namespace tamborix {
+
+Platform MemoryPlatform::platform() {
+  Platform result;
+  result.kernel = &kernel;
+  result.device = &device;
+  return result;
+}
+
+}  // namespace tamborix
