@@ -27,7 +27,7 @@ uint32_t GetU32(const std::string& in, size_t at) {
 
 std::string BuildWavFile(const WavFormat& format, const std::string& data) {
   std::string out;
-  out.reserve(kWavHeaderBytes + data.size());
+  out.reserve(kWavFileHeaderBytes + data.size());
   out += "RIFF";
   PutU32(&out, static_cast<uint32_t>(36 + data.size()));
   out += "WAVE";

@@ -17,7 +17,7 @@ struct WavFormat {
   uint16_t bitsPerSample = 16;
 };
 
-constexpr size_t kWavHeaderBytes = 44;
+constexpr size_t kWavFileHeaderBytes = 44;
 
 // "RIFF" size "WAVE", a 16-byte "fmt " chunk and the "data" chunk.
 std::string BuildWavFile(const WavFormat& format, const std::string& data);

@@ -9,7 +9,7 @@ namespace {
 TEST(WavFileTest, BuiltFileReadsBack) {
   const std::string data = TestSignal(WavFormat(), 0, 1600);
   const std::string file = BuildWavFile(WavFormat(), data);
-  EXPECT_EQ(kWavHeaderBytes + data.size(), file.size());
+  EXPECT_EQ(kWavFileHeaderBytes + data.size(), file.size());
   WavFormat format;
   format.samplesPerSec = 1;
   std::string read;
