@@ -1,0 +1,73 @@
+#include "platform/win32/win32_threads.h"
+
+#include <windows.h>
+
+#include <utility>
+
+namespace tamborix {
+namespace {
+
+thread_local Win32Error lastError;
+
+class Win32Event : public AutoResetEvent {
+ public:
+  explicit Win32Event(HANDLE event) : event_(event) {}
+  ~Win32Event() override { CloseHandle(event_); }
+  Win32Event(const Win32Event&) = delete;
+  Win32Event& operator=(const Win32Event&) = delete;
+
+  bool Set() override {
+    if (SetEvent(event_) == FALSE) {
+      lastError = Win32Error::FromLastError("SetEvent");
+      return false;
+    }
+    return true;
+  }
+
+  uint32_t Wait(uint32_t timeoutMs) override {
+    DWORD result = WaitForSingleObject(event_, timeoutMs);
+    if (result == WAIT_FAILED) {
+      lastError = Win32Error::FromLastError("WaitForSingleObject");
+    }
+    return result;
+  }
+
+ private:
+  HANDLE event_;
+};
+
+DWORD WINAPI RunBody(LPVOID argument) {
+  auto* body = static_cast<std::function<void()>*>(argument);
+  (*body)();
+  delete body;
+  return 1;
+}
+
+}  // namespace
+
+Win32Error Win32Threads::LastError() const {
+  return lastError;
+}
+
+std::unique_ptr<AutoResetEvent> Win32Threads::CreateAutoResetEvent(bool initiallySignalled) {
+  HANDLE event = CreateEventA(nullptr, FALSE, initiallySignalled ? TRUE : FALSE, nullptr);
+  if (event == nullptr) {
+    lastError = Win32Error::FromLastError("CreateEventA");
+    return nullptr;
+  }
+  return std::make_unique<Win32Event>(event);
+}
+
+bool Win32Threads::StartThread(std::function<void()> body) {
+  auto* owned = new std::function<void()>(std::move(body));
+  HANDLE thread = CreateThread(nullptr, 0, RunBody, owned, 0, nullptr);
+  if (thread == nullptr) {
+    lastError = Win32Error::FromLastError("CreateThread");
+    delete owned;
+    return false;
+  }
+  CloseHandle(thread);
+  return true;
+}
+
+}  // namespace tamborix

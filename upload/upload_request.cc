@@ -1,0 +1,181 @@
+#include "upload/upload_request.h"
+
+#include <initializer_list>
+#include <utility>
+
+namespace tamborix {
+namespace {
+
+constexpr char kCrLf[] = "\r\n";
+constexpr char kAction[] = "user_uploadx_action";
+constexpr char kProgramVersion[] = "   2.6";
+constexpr char kProgramName[] = "   recorder_upload";
+// Names a refusal that no single input caused.
+constexpr char kWholeRequest[] = "request";
+
+bool Fits(const std::string& text, size_t area) {
+  return text.size() + 1 <= area;
+}
+
+bool HasLineBreakingByte(const std::string& text) {
+  for (char c : text) {
+    if (c == '\r' || c == '\n' || c == '\0') {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string UploadBoundary(int64_t stamp) {
+  return "--lumoxx" + std::to_string(stamp) + "--lumozed";
+}
+
+std::string EncodeQueryValue(const std::string& text) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string encoded;
+  encoded.reserve(text.size());
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    bool special = byte == ' ' || byte == '#' || byte == '%' || byte == '&' || byte == '+' ||
+                   byte == '=' || byte < 0x20 || byte == 0x7F;
+    if (special) {
+      encoded += '%';
+      encoded += kHex[byte >> 4];
+      encoded += kHex[byte & 0x0F];
+    } else {
+      encoded += c;
+    }
+  }
+  return encoded;
+}
+
+std::string BuildFormField(const std::string& name, const std::string& value) {
+  return "Content-Disposition: form-data; name=\"" + name + "\"" + kCrLf + kCrLf + value + kCrLf;
+}
+
+std::string BuildFileFieldHead(const std::string& name, const std::string& path) {
+  return "Content-Disposition: form-data; name=\"" + name + "\"; filename=\"" + path + "\"" +
+         kCrLf + "Content-Type: application/octet-stream" + kCrLf + kCrLf;
+}
+
+std::string LastPathComponent(const std::string& path, LeadBytePredicate isLeadByte) {
+  size_t start = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    auto byte = static_cast<unsigned char>(path[i]);
+    if (isLeadByte != nullptr && isLeadByte(byte) && i + 1 < path.size()) {
+      ++i;  // the trail byte is part of this character
+    } else if (byte == '\\') {
+      start = i + 1;
+    }
+  }
+  return path.substr(start);
+}
+
+RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest* request,
+                                  std::string* refusedInput, LeadBytePredicate isLeadByte) {
+  auto refuse = [refusedInput](RequestRefusal refusal, const char* name) {
+    if (refusedInput != nullptr) {
+      *refusedInput = name;
+    }
+    return refusal;
+  };
+
+  const std::pair<const char*, const std::string*> values[] = {
+      {"session", &input.session},     {"user", &input.user},
+      {"domain", &input.domain},       {"pDrive", &input.pDrive},
+      {"targetDir", &input.targetDir}, {"host", &input.host},
+      {"sentPath", &input.sentPath},   {"clientAddress", &input.clientAddress},
+  };
+  for (const auto& [name, value] : values) {
+    if (HasLineBreakingByte(*value)) {
+      return refuse(RequestRefusal::kUnsafeValue, name);
+    }
+  }
+
+  // The query values, each encoded within its own area.
+  const std::pair<const char*, const std::string*> queryValues[] = {
+      {"session", &input.session}, {"user", &input.user},           {"domain", &input.domain},
+      {"pDrive", &input.pDrive},   {"targetDir", &input.targetDir},
+  };
+  std::string encoded[5];
+  for (size_t i = 0; i < 5; ++i) {
+    encoded[i] = EncodeQueryValue(*queryValues[i].second);
+    if (!Fits(encoded[i], kEncodedValueArea)) {
+      return refuse(RequestRefusal::kTooLarge, queryValues[i].first);
+    }
+  }
+  const std::string& encodedTargetDir = encoded[4];
+
+  std::string fileName = LastPathComponent(input.sentPath, isLeadByte);
+  if (!Fits(fileName, kFileNameArea)) {
+    return refuse(RequestRefusal::kTooLarge, "sentPath");
+  }
+
+  const std::string boundary = UploadBoundary(input.stamp);
+  const std::string delimiter = "--" + boundary + kCrLf;
+
+  // The body prefix: the ten simple fields, then the head of the file part.
+  const std::string action = kAction;
+  const std::string programVersion = kProgramVersion;
+  const std::string programName = kProgramName;
+  const struct {
+    const char* field;
+    const std::string& value;
+    const char* input;
+  } fields[] = {
+      {"taction", action, kWholeRequest},
+      {"target_dir", input.targetDir, "targetDir"},
+      {"encode_target_dir", encodedTargetDir, "targetDir"},
+      {"filename", fileName, "sentPath"},
+      {"auser", input.user, "user"},
+      {"adomain", input.domain, "domain"},
+      {"asession", input.session, "session"},
+      {"client_ip", input.clientAddress, "clientAddress"},
+      {"prog_ver", programVersion, kWholeRequest},
+      {"prog_name", programName, kWholeRequest},
+  };
+  std::string bodyPrefix = delimiter;
+  for (const auto& field : fields) {
+    std::string text = BuildFormField(field.field, field.value);
+    if (!Fits(text, kFormFieldArea)) {
+      return refuse(RequestRefusal::kTooLarge, field.input);
+    }
+    bodyPrefix += text;
+    bodyPrefix += delimiter;
+  }
+  std::string fileHead = BuildFileFieldHead("file", input.sentPath);
+  if (!Fits(fileHead, kFormFieldArea)) {
+    return refuse(RequestRefusal::kTooLarge, "sentPath");
+  }
+  bodyPrefix += fileHead;
+  if (!Fits(bodyPrefix, kBodyPrefixArea)) {
+    return refuse(RequestRefusal::kTooLarge, kWholeRequest);
+  }
+
+  std::string closing = std::string(kCrLf) + "--" + boundary + "--" + kCrLf;
+  if (!Fits(closing, kClosingArea)) {
+    return refuse(RequestRefusal::kTooLarge, kWholeRequest);
+  }
+
+  const uint64_t contentLength = bodyPrefix.size() + input.fileSize + closing.size();
+  std::string head = "POST /workdesk/handle?asession=" + encoded[0] + "&auser=" + encoded[1] +
+                     "&adomain=" + encoded[2] + "&taction=" + kAction + "&pdrive=" + encoded[3] +
+                     "&target_dir=" + encodedTargetDir + " HTTP/1.1" + kCrLf;
+  head += "Host: " + input.host + kCrLf;
+  head += std::string("Connection: close") + kCrLf;
+  head += "Content-Type: multipart/form-data; boundary=" + boundary + kCrLf;
+  head += "Content-Length: " + std::to_string(contentLength) + kCrLf;
+  head += kCrLf;
+  if (!Fits(head, kHeadArea)) {
+    return refuse(RequestRefusal::kTooLarge, kWholeRequest);
+  }
+
+  request->head = std::move(head);
+  request->bodyPrefix = std::move(bodyPrefix);
+  request->closing = std::move(closing);
+  return RequestRefusal::kNone;
+}
+
+}  // namespace tamborix

@@ -1,0 +1,83 @@
+// The bytes of the upload request: an HTTP/1.1 POST to /workdesk/handle with
+// a multipart/form-data body. Pure functions; nothing here touches the
+// network or the file.
+//
+// The request goes out as three blocks with the file's bytes between the
+// second and the third: the head (request line, header lines, empty line),
+// the body prefix (every form field and the head of the file part) and the
+// closing delimiter.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "upload/code_page.h"
+
+namespace tamborix {
+
+// Each block is built within a fixed area that also counts a terminating
+// zero byte; a request whose parts would not fit is refused.
+constexpr size_t kHeadArea = 30000;
+constexpr size_t kBodyPrefixArea = 30000;
+constexpr size_t kFormFieldArea = 8192;
+constexpr size_t kEncodedValueArea = 8192;
+constexpr size_t kFileNameArea = 260;
+constexpr size_t kClosingArea = 1024;
+
+struct UploadRequestInput {
+  std::string session;
+  std::string user;
+  std::string domain;
+  std::string pDrive;
+  std::string targetDir;
+  std::string host;
+  std::string sentPath;       // full local path, named in the request
+  std::string clientAddress;  // dotted IPv4 address or ""
+  int64_t stamp = 0;          // seconds since 1970-01-01 00:00:00 UTC
+  uint64_t fileSize = 0;
+};
+
+struct UploadRequest {
+  std::string head;
+  std::string bodyPrefix;
+  std::string closing;
+};
+
+enum class RequestRefusal {
+  kNone,
+  kUnsafeValue,  // a value holds CR, LF or NUL, which would split a line
+  kTooLarge,     // a part would not fit its area
+};
+
+// Builds the three blocks. On a refusal `request` is left unchanged and
+// `refusedInput` (when given) names the input: "session", "user", "domain",
+// "pDrive", "targetDir", "host", "sentPath", "clientAddress", or "request"
+// when the parts together are too large.
+RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest* request,
+                                  std::string* refusedInput = nullptr,
+                                  LeadBytePredicate isLeadByte = IsSystemLeadByte);
+
+// "--lumoxx<stamp>--lumozed".
+std::string UploadBoundary(int64_t stamp);
+
+// Percent-encodes, with lower-case hex digits, the bytes that would change a
+// query value's meaning (blank # % & + =) and the control bytes (0x00-0x1F,
+// 0x7F); every other byte is copied.
+std::string EncodeQueryValue(const std::string& text);
+
+// One simple form field: its Content-Disposition line, an empty line, the
+// value and CR LF.
+std::string BuildFormField(const std::string& name, const std::string& value);
+
+// The head of the file part: Content-Disposition with the filename
+// parameter, Content-Type application/octet-stream and the empty line.
+std::string BuildFileFieldHead(const std::string& name, const std::string& path);
+
+// The text after the last backslash of `path`, or the whole path without
+// one. A backslash that is the second byte of a double-byte character does
+// not count.
+std::string LastPathComponent(const std::string& path,
+                              LeadBytePredicate isLeadByte = IsSystemLeadByte);
+
+}  // namespace tamborix

@@ -1,0 +1,207 @@
+#include "upload/upload_transfer.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "platform/kernel.h"
+#include "platform/socket.h"
+#include "upload/local_address.h"
+#include "upload/upload_outcome.h"
+#include "upload/upload_reply.h"
+#include "upload/upload_request.h"
+
+namespace tamborix {
+namespace {
+
+constexpr size_t kReceiveBlock = 8192;
+
+// Milliseconds left until `deadline`, for one socket call.
+uint32_t TimeLeftMs(std::chrono::steady_clock::time_point deadline) {
+  if (deadline == std::chrono::steady_clock::time_point::max()) {
+    return SocketApi::kNoTimeLimit;
+  }
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  deadline - std::chrono::steady_clock::now())
+                  .count();
+  if (left <= 0) {
+    return 0;
+  }
+  return left >= SocketApi::kNoTimeLimit ? SocketApi::kNoTimeLimit - 1
+                                         : static_cast<uint32_t>(left);
+}
+
+// Closes the socket on every way out.
+class SocketGuard {
+ public:
+  explicit SocketGuard(SocketApi& sockets) : sockets_(sockets) {}
+  ~SocketGuard() { sockets_.Close(handle_); }
+  SocketGuard(const SocketGuard&) = delete;
+  SocketGuard& operator=(const SocketGuard&) = delete;
+  SocketApi::Handle& handle() { return handle_; }
+
+ private:
+  SocketApi& sockets_;
+  SocketApi::Handle handle_ = SocketApi::kNoSocket;
+};
+
+}  // namespace
+
+size_t ChunkSize(uint64_t fileSize) {
+  if (fileSize >= 120000) {
+    return 60000;
+  }
+  return std::max<size_t>(static_cast<size_t>(fileSize / 10), 10);
+}
+
+int32_t ProgressPercent(uint64_t sent, uint64_t fileSize) {
+  if (fileSize == 0) {
+    return 100;
+  }
+  // Stored first, so that an x87 unit cannot keep extra precision.
+  volatile double quotient = static_cast<double>(sent) / static_cast<double>(fileSize);
+  volatile double percent = quotient * 100.0;
+  return static_cast<int32_t>(percent);
+}
+
+int ProxyPortNumber(const std::string& portText) {
+  if (portText.empty() || portText.size() > 5) {
+    return 0;
+  }
+  int port = 0;
+  for (char c : portText) {
+    if (c < '0' || c > '9') {
+      return 0;
+    }
+    port = port * 10 + (c - '0');
+  }
+  return port;
+}
+
+std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
+  UploadRequestInput input;
+  input.stamp = kernel.Now();
+  input.clientAddress = FirstLocalAddress(sockets);
+
+  std::unique_ptr<ReadableFile> file = kernel.OpenForReading(job.readPath);
+  if (!file) {
+    return kOutcomeFileOpenError;
+  }
+  uint64_t fileSize = 0;
+  bool measured = file->Size(&fileSize);
+  file.reset();
+  if (!measured) {
+    return kOutcomeFileOpenError;
+  }
+  file = kernel.OpenForReading(job.readPath);
+  if (!file) {
+    return kOutcomeFileOpenError;
+  }
+
+  input.session = job.session;
+  input.user = job.user;
+  input.domain = job.domain;
+  input.pDrive = job.pDrive;
+  input.targetDir = job.targetDir;
+  input.host = job.host;
+  input.sentPath = job.sentPath;
+  input.fileSize = fileSize;
+  UploadRequest request;
+  std::string refusedInput;
+  switch (BuildUploadRequest(input, &request, &refusedInput)) {
+    case RequestRefusal::kNone:
+      break;
+    case RequestRefusal::kUnsafeValue:
+      kernel.ShowMessageBox(InvalidValueText(refusedInput));
+      return kOutcomeRequestValueError;
+    case RequestRefusal::kTooLarge:
+      kernel.ShowMessageBox(kTextRequestTooLarge);
+      return kOutcomeRequestTooLarge;
+  }
+
+  SocketGuard socket(sockets);
+  socket.handle() = sockets.Create();
+  if (socket.handle() == SocketApi::kNoSocket) {
+    kernel.ShowMessageBox(kTextSocketCreateError);
+    return kOutcomeSocketError;
+  }
+  if (!job.proxyHost.empty()) {
+    if (!sockets.Connect(socket.handle(), job.proxyHost, ProxyPortNumber(job.proxyPort),
+                         TimeLeftMs(job.deadline))) {
+      kernel.ShowMessageBox(ProxyConnectErrorText(job.proxyHost, job.proxyPort));
+      return kOutcomeSocketError;
+    }
+  } else if (!sockets.Connect(socket.handle(), job.host, kServicePort, TimeLeftMs(job.deadline))) {
+    kernel.ShowMessageBox(HostConnectErrorText(job.host));
+    return kOutcomeSocketError;
+  }
+
+  auto send = [&](const void* data, size_t size) {
+    return sockets.SendAll(socket.handle(), data, size, TimeLeftMs(job.deadline));
+  };
+  if (!send(request.head.data(), request.head.size())) {
+    kernel.ShowMessageBox(kTextSendError);
+    return kOutcomeSendHeaderError;
+  }
+  if (!send(request.bodyPrefix.data(), request.bodyPrefix.size())) {
+    kernel.ShowMessageBox(kTextSendError);
+    return kOutcomeSendParaError;
+  }
+
+  std::vector<char> area(kTransferArea);
+  const size_t chunk = ChunkSize(fileSize);
+  uint64_t sent = 0;
+  uint64_t left = fileSize;
+  while (left > 0) {
+    size_t wanted = static_cast<size_t>(std::min<uint64_t>(chunk, left));
+    size_t count = file->Read(area.data(), wanted);
+    if (count == 0) {
+      // The file shrank or cannot be read: the body would fall short of
+      // its Content-Length.
+      return kOutcomeSendParaError;
+    }
+    if (!send(area.data(), count)) {
+      return kOutcomeSendParaError;
+    }
+    sent += count;
+    job.ReportProgress(ProgressPercent(sent, fileSize));
+    left -= count;
+  }
+  file.reset();
+  job.ReportProgress(100);
+
+  if (!send(request.closing.data(), request.closing.size())) {
+    return kOutcomeSendParaError;
+  }
+
+  std::string reply;
+  ReplyEnd end = ReplyEnd::kLimitReached;
+  while (reply.size() < kReplyLimit) {
+    size_t room = std::min(kReceiveBlock, kReplyLimit - reply.size());
+    int64_t received =
+        sockets.Receive(socket.handle(), area.data(), room, TimeLeftMs(job.deadline));
+    if (received < 0) {
+      end = ReplyEnd::kReceiveFailed;
+      break;
+    }
+    if (received == 0) {
+      end = ReplyEnd::kClosed;
+      break;
+    }
+    reply.append(area.data(), static_cast<size_t>(received));
+    if (ReplyIsComplete(reply)) {
+      end = ReplyEnd::kComplete;
+      break;
+    }
+  }
+  ReplyVerdict verdict = JudgeReply(reply, end);
+  sockets.Close(socket.handle());
+  socket.handle() = SocketApi::kNoSocket;
+  if (!verdict.message.empty()) {
+    kernel.ShowMessageBox(verdict.message);
+  }
+  job.Signal();
+  return verdict.outcome;
+}
+
+}  // namespace tamborix
