@@ -6,7 +6,9 @@
 namespace tamborix {
 
 void MemoryClock::AddSource(Source* source) {
-  if (source != nullptr && !Has(source)) sources_.push_back(source);
+  if (source != nullptr && !Has(source)) {
+    sources_.push_back(source);
+  }
 }
 
 void MemoryClock::RemoveSource(Source* source) {
@@ -20,7 +22,9 @@ bool MemoryClock::Has(const Source* source) const {
 void MemoryClock::PumpAll() {
   const std::vector<Source*> snapshot = sources_;
   for (Source* source : snapshot) {
-    if (Has(source)) source->Pump();
+    if (Has(source)) {
+      source->Pump();
+    }
   }
 }
 
@@ -28,14 +32,20 @@ void MemoryClock::Advance(int64_t ms) {
   const int64_t target = nowMs_.load() + std::max<int64_t>(ms, 0);
   for (;;) {
     int64_t due = INT64_MAX;
-    for (const Source* source : sources_) due = std::min(due, source->NextDueMs());
-    if (due > target) break;
+    for (const Source* source : sources_) {
+      due = std::min(due, source->NextDueMs());
+    }
+    if (due > target) {
+      break;
+    }
     // An event that should have happened earlier (posted "now" by a handler)
     // runs at the present time; time never goes back.
     nowMs_.store(std::max(due, nowMs_.load()));
     const std::vector<Source*> snapshot = sources_;
     for (Source* source : snapshot) {
-      if (Has(source) && source->NextDueMs() <= nowMs_.load()) source->RunDue(nowMs_.load());
+      if (Has(source) && source->NextDueMs() <= nowMs_.load()) {
+        source->RunDue(nowMs_.load());
+      }
     }
     PumpAll();
   }

@@ -13,9 +13,13 @@ constexpr int64_t kDefaultEpochSeconds = 1700000000;
 
 // "c:", "c:\", "D:\\" ...
 bool IsDriveRoot(const std::string& path) {
-  if (path.size() < 2 || path[1] != ':') return false;
+  if (path.size() < 2 || path[1] != ':') {
+    return false;
+  }
   const char letter = path[0];
-  if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z'))) return false;
+  if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z'))) {
+    return false;
+  }
   return path.find_first_not_of('\\', 2) == std::string::npos;
 }
 
@@ -43,7 +47,9 @@ class MemoryReadableFile : public ReadableFile {
   }
 
   size_t Read(void* buffer, size_t count) override {
-    if (failed_) return 0;
+    if (failed_) {
+      return 0;
+    }
     size_t limit = bytes_.size();
     if (failAfter_ >= 0) {
       if (position_ >= static_cast<uint64_t>(failAfter_)) {
@@ -54,7 +60,9 @@ class MemoryReadableFile : public ReadableFile {
     }
     const size_t n =
         position_ >= limit ? 0 : std::min(count, limit - static_cast<size_t>(position_));
-    if (n > 0) std::memcpy(buffer, bytes_.data() + position_, n);
+    if (n > 0) {
+      std::memcpy(buffer, bytes_.data() + position_, n);
+    }
     position_ += n;
     return n;
   }
@@ -111,7 +119,9 @@ bool MemoryKernel::SaveFile(const std::string& path, const std::string& bytes) {
 bool MemoryKernel::ReadFile(const std::string& path, std::string* bytes) const {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto it = files_.find(path);
-  if (it == files_.end()) return false;
+  if (it == files_.end()) {
+    return false;
+  }
   *bytes = it->second;
   return true;
 }
@@ -122,7 +132,9 @@ bool MemoryKernel::FileExists(const std::string& path) const {
 }
 
 bool MemoryKernel::FolderExistsLocked(const std::string& path) const {
-  if (path.empty() || IsDriveRoot(path)) return true;  // the current folder, a drive root
+  if (path.empty() || IsDriveRoot(path)) {
+    return true;  // the current folder, a drive root
+  }
   return directories_.count(FolderKey(path)) != 0;
 }
 
@@ -142,7 +154,9 @@ void MemoryKernel::AddDirectory(const std::string& path) {
 std::vector<std::string> MemoryKernel::ListFiles() const {
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<std::string> names;
-  for (const auto& entry : files_) names.push_back(entry.first);
+  for (const auto& entry : files_) {
+    names.push_back(entry.first);
+  }
   return names;
 }
 
@@ -186,7 +200,9 @@ void MemoryKernel::SetMessageBoxHook(std::function<void(const std::string& text)
 bool MemoryKernel::GetEnvironment(const std::string& name, std::string* value) {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto it = environment_.find(name);
-  if (it == environment_.end() || it->second.empty()) return false;
+  if (it == environment_.end() || it->second.empty()) {
+    return false;
+  }
   *value = it->second;
   return true;
 }
@@ -194,9 +210,15 @@ bool MemoryKernel::GetEnvironment(const std::string& name, std::string* value) {
 bool MemoryKernel::MakeDirectory(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
   const std::string key = FolderKey(path);
-  if (key.empty() || IsDriveRoot(key)) return false;  // exists already
-  if (directories_.count(key) != 0 || files_.count(key) != 0) return false;
-  if (!FolderExistsLocked(ParentOf(key))) return false;
+  if (key.empty() || IsDriveRoot(key)) {
+    return false;  // exists already
+  }
+  if (directories_.count(key) != 0 || files_.count(key) != 0) {
+    return false;
+  }
+  if (!FolderExistsLocked(ParentOf(key))) {
+    return false;
+  }
   directories_.insert(key);
   return true;
 }
@@ -213,9 +235,15 @@ bool MemoryKernel::MoveIntoPlace(const std::string& from, const std::string& to)
     return false;
   }
   const auto source = files_.find(from);
-  if (source == files_.end()) return false;
-  if (directories_.count(FolderKey(to)) != 0 || !FolderExistsLocked(ParentOf(to))) return false;
-  if (from == to) return true;
+  if (source == files_.end()) {
+    return false;
+  }
+  if (directories_.count(FolderKey(to)) != 0 || !FolderExistsLocked(ParentOf(to))) {
+    return false;
+  }
+  if (from == to) {
+    return true;
+  }
   std::string bytes = std::move(source->second);
   files_.erase(source);
   files_[to] = std::move(bytes);
@@ -229,7 +257,9 @@ std::unique_ptr<ReadableFile> MemoryKernel::OpenForReading(const std::string& pa
     return nullptr;
   }
   const auto it = files_.find(path);
-  if (it == files_.end()) return nullptr;
+  if (it == files_.end()) {
+    return nullptr;
+  }
   const int64_t failAfter = failReadAfter_;
   failReadAfter_ = -1;
   return std::make_unique<MemoryReadableFile>(it->second, failAfter);
@@ -259,12 +289,16 @@ void MemoryKernel::ShowMessageBox(const std::string& text) {
     messageBoxes_.push_back(text);
     hook = messageBoxHook_;
   }
-  if (hook) hook(text);
+  if (hook) {
+    hook(text);
+  }
 }
 
 int64_t MemoryKernel::Now() {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (nowFixed_) return fixedNow_ + (clock_.NowMs() - fixedAtMs_) / 1000;
+  if (nowFixed_) {
+    return fixedNow_ + (clock_.NowMs() - fixedAtMs_) / 1000;
+  }
   return kDefaultEpochSeconds + clock_.NowMs() / 1000;
 }
 

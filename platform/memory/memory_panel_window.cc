@@ -86,7 +86,9 @@ void MemoryPanelWindow::Destroy() {
 }
 
 ItemState* MemoryPanelWindow::Find(int id) {
-  if (!IsOpen()) return nullptr;
+  if (!IsOpen()) {
+    return nullptr;
+  }
   const auto it = items_.find(id);
   return it == items_.end() ? nullptr : &it->second;
 }
@@ -103,10 +105,14 @@ uint32_t MemoryPanelWindow::TimerPeriodMs(uint32_t id) const {
 }
 
 intptr_t MemoryPanelWindow::Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  if (handler_ == nullptr) return 0;
+  if (handler_ == nullptr) {
+    return 0;
+  }
   MessageRecord record{message, wParam, lParam, false, 0};
   record.handled = handler_->OnMessage(message, wParam, lParam, &record.result);
-  if (!record.handled) record.result = 0;  // the default dialog handling answers 0
+  if (!record.handled) {
+    record.result = 0;  // the default dialog handling answers 0
+  }
   messages_.push_back(record);
   return record.result;
 }
@@ -125,7 +131,9 @@ int MemoryPanelWindow::CountMessages(uint32_t message) const {
 
 bool MemoryPanelWindow::Click(int id) {
   const ItemState* item = Find(id);
-  if (item == nullptr || !item->enabled || !item->visible) return false;
+  if (item == nullptr || !item->enabled || !item->visible) {
+    return false;
+  }
   Deliver(kWmCommand, MakeWParam(static_cast<uint32_t>(id), kBnClicked),
           static_cast<intptr_t>(ItemHandle(id)));
   PumpMessages();
@@ -157,7 +165,9 @@ bool MemoryPanelWindow::ChooseComboEntry(int index) {
 
 bool MemoryPanelWindow::TakePosted(Posted* out) {
   std::lock_guard<std::mutex> lock(postedMutex_);
-  if (posted_.empty()) return false;
+  if (posted_.empty()) {
+    return false;
+  }
   *out = posted_.front();
   posted_.pop_front();
   return true;
@@ -173,34 +183,48 @@ void MemoryPanelWindow::PumpMessages() {
     auto waiting = std::find_if(
         timers_.begin(), timers_.end(),
         [](const std::pair<const uint32_t, Timer>& t) { return t.second.tickWaiting; });
-    if (waiting == timers_.end()) break;
+    if (waiting == timers_.end()) {
+      break;
+    }
     waiting->second.tickWaiting = false;
     Deliver(kWmTimer, waiting->first, 0);
   }
 }
 
 void MemoryPanelWindow::SetItemText(int id, const std::string& text) {
-  if (ItemState* item = Find(id)) item->text = text;
+  if (ItemState* item = Find(id)) {
+    item->text = text;
+  }
 }
 
 void MemoryPanelWindow::EnableItem(int id, bool enabled) {
-  if (ItemState* item = Find(id)) item->enabled = enabled;
+  if (ItemState* item = Find(id)) {
+    item->enabled = enabled;
+  }
 }
 
 void MemoryPanelWindow::ShowItem(int id, bool visible) {
-  if (ItemState* item = Find(id)) item->visible = visible;
+  if (ItemState* item = Find(id)) {
+    item->visible = visible;
+  }
 }
 
 void MemoryPanelWindow::SetItemIcon(int id, int iconId) {
-  if (ItemState* item = Find(id)) item->icon = iconId;
+  if (ItemState* item = Find(id)) {
+    item->icon = iconId;
+  }
 }
 
 intptr_t MemoryPanelWindow::SendItemMessage(int id, uint32_t message, uintptr_t wParam,
                                             intptr_t lParam) {
   ItemState* item = Find(id);
-  if (item == nullptr) return 0;
+  if (item == nullptr) {
+    return 0;
+  }
   if (message == kWmSetText) {
-    item->text = lParam == 0 ? "" : reinterpret_cast<const char*>(lParam);
+    item->text = lParam == 0
+                     ? ""
+                     : reinterpret_cast<const char*>(lParam);  // NOLINT(performance-no-int-to-ptr)
     return 1;
   }
   switch (kinds_[id]) {
@@ -219,12 +243,17 @@ intptr_t MemoryPanelWindow::ComboMessage(ItemState* item, uint32_t message, uint
                                          intptr_t lParam) {
   switch (message) {
     case kCbAddString: {
-      if (lParam == 0) return kCbErr;
-      const std::string entry = reinterpret_cast<const char*>(lParam);
+      if (lParam == 0) {
+        return kCbErr;
+      }
+      const std::string entry =
+          reinterpret_cast<const char*>(lParam);  // NOLINT(performance-no-int-to-ptr)
       const auto at = std::upper_bound(item->entries.begin(), item->entries.end(), entry);
       const int index = static_cast<int>(at - item->entries.begin());
       item->entries.insert(at, entry);
-      if (item->selection >= index) ++item->selection;
+      if (item->selection >= index) {
+        ++item->selection;
+      }
       return index;
     }
     case kCbSetCurSel: {
@@ -288,7 +317,9 @@ intptr_t MemoryPanelWindow::ProgressMessage(ItemState* item, uint32_t message, u
 }
 
 void MemoryPanelWindow::SetTimer(uint32_t timerId, uint32_t periodMs) {
-  if (!IsOpen()) return;
+  if (!IsOpen()) {
+    return;
+  }
   const uint32_t period = std::max(periodMs, kMinTimerPeriodMs);
   timers_[timerId] = Timer{period, clock_.NowMs() + period, false};
 }
@@ -299,21 +330,29 @@ void MemoryPanelWindow::KillTimer(uint32_t timerId) {
 
 void MemoryPanelWindow::Post(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   std::lock_guard<std::mutex> lock(postedMutex_);
-  if (acceptingPosts_) posted_.push_back(Posted{message, wParam, lParam});
+  if (acceptingPosts_) {
+    posted_.push_back(Posted{message, wParam, lParam});
+  }
 }
 
 int64_t MemoryPanelWindow::NextDueMs() const {
   int64_t due = INT64_MAX;
-  for (const auto& entry : timers_) due = std::min(due, entry.second.dueMs);
+  for (const auto& entry : timers_) {
+    due = std::min(due, entry.second.dueMs);
+  }
   return due;
 }
 
 void MemoryPanelWindow::RunDue(int64_t nowMs) {
   for (auto& entry : timers_) {
     Timer& timer = entry.second;
-    if (timer.dueMs > nowMs) continue;
+    if (timer.dueMs > nowMs) {
+      continue;
+    }
     timer.tickWaiting = true;
-    while (timer.dueMs <= nowMs) timer.dueMs += timer.periodMs;
+    while (timer.dueMs <= nowMs) {
+      timer.dueMs += timer.periodMs;
+    }
   }
 }
 

@@ -22,7 +22,9 @@ uint64_t BytesForMs(const WavFormat& format, uint64_t ms) {
 
 // Milliseconds that `bytes` of `format` last, rounded up.
 int64_t MsForBytes(const WavFormat& format, uint64_t bytes) {
-  if (format.avgBytesPerSec == 0) return 0;
+  if (format.avgBytesPerSec == 0) {
+    return 0;
+  }
   return static_cast<int64_t>((bytes * 1000 + format.avgBytesPerSec - 1) / format.avgBytesPerSec);
 }
 
@@ -41,7 +43,9 @@ bool MemoryWaveDevice::TakeFault(uint32_t command, MciError* error) {
   bool failed = false;
   for (auto it = faults_.begin(); it != faults_.end();) {
     if (it->command == command && --it->remaining <= 0) {
-      if (!failed) *error = it->error;
+      if (!failed) {
+        *error = it->error;
+      }
       failed = true;
       it = faults_.erase(it);
     } else {
@@ -68,8 +72,12 @@ const MemoryWaveDevice::Device* MemoryWaveDevice::Find(MciDeviceId id) const {
 }
 
 uint64_t MemoryWaveDevice::SoundBytes(const Device& device) const {
-  if (device.fromFile) return device.fileData.size();
-  if (!device.recording) return device.keptBytes;
+  if (device.fromFile) {
+    return device.fileData.size();
+  }
+  if (!device.recording) {
+    return device.keptBytes;
+  }
   const int64_t elapsed = std::max<int64_t>(clock_.NowMs() - device.recordStartMs, 0);
   const uint64_t span = std::min<uint64_t>(static_cast<uint64_t>(elapsed),
                                            static_cast<uint64_t>(device.toMs - device.fromMs));
@@ -84,7 +92,9 @@ bool MemoryWaveDevice::RecordingNow(const Device& device) const {
 
 MciError MemoryWaveDevice::Open(uint32_t flags, const std::string& element, MciDeviceId* id) {
   CommandRecord record{kMciOpen, 0, flags, 0, element, 0, 0};
-  if (TakeFault(kMciOpen, &record.result)) return Log(std::move(record));
+  if (TakeFault(kMciOpen, &record.result)) {
+    return Log(std::move(record));
+  }
   if (id == nullptr) {
     record.result = kMciErrNullParameterBlock;
   } else if (flags != kOpenFlags) {
@@ -111,7 +121,9 @@ MciError MemoryWaveDevice::Open(uint32_t flags, const std::string& element, MciD
 
 MciError MemoryWaveDevice::SetFormat(MciDeviceId id, uint32_t flags, const WaveSetParams& params) {
   CommandRecord record{kMciSet, id, flags, 0, "", 0, 0};
-  if (TakeFault(kMciSet, &record.result)) return Log(std::move(record));
+  if (TakeFault(kMciSet, &record.result)) {
+    return Log(std::move(record));
+  }
   Device* device = Find(id);
   if (device == nullptr) {
     record.result = kMciErrInvalidDeviceId;
@@ -135,7 +147,9 @@ MciError MemoryWaveDevice::SetFormat(MciDeviceId id, uint32_t flags, const WaveS
 
 MciError MemoryWaveDevice::Record(MciDeviceId id, uint32_t flags, uint32_t fromMs, uint32_t toMs) {
   CommandRecord record{kMciRecord, id, flags, 0, "", fromMs, toMs};
-  if (TakeFault(kMciRecord, &record.result)) return Log(std::move(record));
+  if (TakeFault(kMciRecord, &record.result)) {
+    return Log(std::move(record));
+  }
   Device* device = Find(id);
   if (device == nullptr) {
     record.result = kMciErrInvalidDeviceId;
@@ -165,7 +179,9 @@ MciError MemoryWaveDevice::Record(MciDeviceId id, uint32_t flags, uint32_t fromM
 
 MciError MemoryWaveDevice::Play(MciDeviceId id, uint32_t flags, PanelWindow* notify) {
   CommandRecord record{kMciPlay, id, flags, 0, "", 0, 0};
-  if (TakeFault(kMciPlay, &record.result)) return Log(std::move(record));
+  if (TakeFault(kMciPlay, &record.result)) {
+    return Log(std::move(record));
+  }
   Device* device = Find(id);
   if (device == nullptr) {
     record.result = kMciErrInvalidDeviceId;
@@ -186,7 +202,9 @@ MciError MemoryWaveDevice::Play(MciDeviceId id, uint32_t flags, PanelWindow* not
 
 MciError MemoryWaveDevice::Save(MciDeviceId id, uint32_t flags, const std::string& path) {
   CommandRecord record{kMciSave, id, flags, 0, path, 0, 0};
-  if (TakeFault(kMciSave, &record.result)) return Log(std::move(record));
+  if (TakeFault(kMciSave, &record.result)) {
+    return Log(std::move(record));
+  }
   const Device* device = Find(id);
   if (device == nullptr) {
     record.result = kMciErrInvalidDeviceId;
@@ -206,7 +224,9 @@ MciError MemoryWaveDevice::Save(MciDeviceId id, uint32_t flags, const std::strin
 
 MciError MemoryWaveDevice::Close(MciDeviceId id, uint32_t flags) {
   CommandRecord record{kMciClose, id, flags, 0, "", 0, 0};
-  if (TakeFault(kMciClose, &record.result)) return Log(std::move(record));
+  if (TakeFault(kMciClose, &record.result)) {
+    return Log(std::move(record));
+  }
   if (Find(id) == nullptr) {
     record.result = kMciErrInvalidDeviceId;
   } else if (flags != kCloseFlags) {
@@ -218,12 +238,18 @@ MciError MemoryWaveDevice::Close(MciDeviceId id, uint32_t flags) {
 }
 
 bool MemoryWaveDevice::GetErrorText(MciError code, std::string* text) {
-  if (forgotten_.count(code) != 0) return false;
+  if (forgotten_.count(code) != 0) {
+    return false;
+  }
   const auto& texts = MciErrorTexts();
   const auto it = texts.find(code);
-  if (it == texts.end()) return false;
+  if (it == texts.end()) {
+    return false;
+  }
   *text = it->second;
-  if (text->size() > kMaxErrorTextBytes) text->resize(kMaxErrorTextBytes);
+  if (text->size() > kMaxErrorTextBytes) {
+    text->resize(kMaxErrorTextBytes);
+  }
   return true;
 }
 
@@ -241,13 +267,17 @@ void MemoryWaveDevice::SetSingleInput(bool single) {
 
 std::vector<MciDeviceId> MemoryWaveDevice::OpenDeviceIds() const {
   std::vector<MciDeviceId> ids;
-  for (const auto& entry : devices_) ids.push_back(entry.first);
+  for (const auto& entry : devices_) {
+    ids.push_back(entry.first);
+  }
   return ids;
 }
 
 int64_t MemoryWaveDevice::RecordedMs(MciDeviceId id) const {
   const Device* device = Find(id);
-  if (device == nullptr || device->format.avgBytesPerSec == 0) return 0;
+  if (device == nullptr || device->format.avgBytesPerSec == 0) {
+    return 0;
+  }
   return static_cast<int64_t>(SoundBytes(*device) * 1000 / device->format.avgBytesPerSec);
 }
 
@@ -264,7 +294,9 @@ bool MemoryWaveDevice::IsPlaying(MciDeviceId id) const {
 int64_t MemoryWaveDevice::NextDueMs() const {
   int64_t due = INT64_MAX;
   for (const auto& entry : devices_) {
-    if (entry.second.playing) due = std::min(due, entry.second.playEndMs);
+    if (entry.second.playing) {
+      due = std::min(due, entry.second.playEndMs);
+    }
   }
   return due;
 }

@@ -55,9 +55,13 @@ bool ParseWavFile(const std::string& bytes, WavFormat* format, std::string* data
     const std::string id = bytes.substr(at, 4);
     const uint64_t size = GetU32(bytes, at + 4);
     const size_t body = at + 8;
-    if (size > bytes.size() - body) return false;
+    if (size > bytes.size() - body) {
+      return false;
+    }
     if (id == "fmt ") {
-      if (size < 16) return false;
+      if (size < 16) {
+        return false;
+      }
       format->formatTag = static_cast<uint16_t>(GetU16(bytes, body));
       format->channels = static_cast<uint16_t>(GetU16(bytes, body + 2));
       format->samplesPerSec = GetU32(bytes, body + 4);
@@ -71,7 +75,9 @@ bool ParseWavFile(const std::string& bytes, WavFormat* format, std::string* data
       }
       haveFormat = true;
     } else if (id == "data") {
-      if (!haveFormat) return false;
+      if (!haveFormat) {
+        return false;
+      }
       data->assign(bytes, body, static_cast<size_t>(size));
       return true;
     }

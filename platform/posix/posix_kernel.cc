@@ -17,7 +17,9 @@ namespace tamborix {
 namespace {
 
 bool HasDrivePrefix(const std::string& path) {
-  if (path.size() < 2 || path[1] != ':') return false;
+  if (path.size() < 2 || path[1] != ':') {
+    return false;
+  }
   const char letter = path[0];
   return (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
 }
@@ -32,9 +34,13 @@ class PosixReadableFile : public ReadableFile {
 
   bool Size(uint64_t* size) override {
     const off_t here = ftello(file_);
-    if (here < 0 || fseeko(file_, 0, SEEK_END) != 0) return false;
+    if (here < 0 || fseeko(file_, 0, SEEK_END) != 0) {
+      return false;
+    }
     const off_t end = ftello(file_);
-    if (fseeko(file_, here, SEEK_SET) != 0 || end < 0) return false;
+    if (fseeko(file_, here, SEEK_SET) != 0 || end < 0) {
+      return false;
+    }
     *size = static_cast<uint64_t>(end);
     return true;
   }
@@ -50,18 +56,24 @@ class PosixReadableFile : public ReadableFile {
 }  // namespace
 
 PosixKernel::PosixKernel(std::string driveRoot) : driveRoot_(std::move(driveRoot)) {
-  while (driveRoot_.size() > 1 && driveRoot_.back() == '/') driveRoot_.pop_back();
+  while (driveRoot_.size() > 1 && driveRoot_.back() == '/') {
+    driveRoot_.pop_back();
+  }
 }
 
 std::string PosixKernel::LocalPath(const std::string& path) const {
   std::string local = path;
   if (HasDrivePrefix(path)) {
     std::string rest = path.substr(2);
-    while (!rest.empty() && rest.front() == '\\') rest.erase(0, 1);
+    while (!rest.empty() && rest.front() == '\\') {
+      rest.erase(0, 1);
+    }
     local = driveRoot_ == "/" ? "/" + rest : driveRoot_ + "/" + rest;
   }
   for (char& c : local) {
-    if (c == '\\') c = '/';
+    if (c == '\\') {
+      c = '/';
+    }
   }
   return local;
 }
@@ -80,20 +92,26 @@ bool PosixKernel::Fail(const std::string& operation) {
 
 bool PosixKernel::GetEnvironment(const std::string& name, std::string* value) {
   const char* found = std::getenv(name.c_str());
-  if (found == nullptr || *found == '\0') return false;
+  if (found == nullptr || *found == '\0') {
+    return false;
+  }
   *value = found;
   return true;
 }
 
 bool PosixKernel::MakeDirectory(const std::string& path) {
   const std::string local = LocalPath(path);
-  if (::mkdir(local.c_str(), 0777) != 0) return Fail("mkdir " + local);
+  if (::mkdir(local.c_str(), 0777) != 0) {
+    return Fail("mkdir " + local);
+  }
   return true;
 }
 
 bool PosixKernel::RemoveFile(const std::string& path) {
   const std::string local = LocalPath(path);
-  if (::unlink(local.c_str()) != 0) return Fail("unlink " + local);
+  if (::unlink(local.c_str()) != 0) {
+    return Fail("unlink " + local);
+  }
   return true;
 }
 
@@ -126,7 +144,9 @@ std::unique_ptr<ReadableFile> PosixKernel::OpenForReading(const std::string& pat
 uint16_t PosixKernel::DefaultLanguageId() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return LanguageIdForLocale(value);
+    if (value != nullptr && *value != '\0') {
+      return LanguageIdForLocale(value);
+    }
   }
   return LanguageIdForLocale("");
 }

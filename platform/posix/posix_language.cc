@@ -28,7 +28,9 @@ const Known kKnown[] = {
 
 uint16_t Lookup(const std::string& name) {
   for (const Known& known : kKnown) {
-    if (name == known.name) return known.id;
+    if (name == known.name) {
+      return known.id;
+    }
   }
   return 0;
 }
@@ -41,16 +43,24 @@ uint16_t LanguageIdForLocale(const std::string& locale) {
   const std::string name = locale.substr(0, end);
   const size_t underscore = name.find('_');
   std::string language = name.substr(0, underscore);
-  for (char& c : language) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : language) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
   std::string territory;
   if (underscore != std::string::npos) {
     territory = name.substr(underscore + 1);
-    for (char& c : territory) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : territory) {
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
   }
   if (!territory.empty()) {
-    if (const uint16_t id = Lookup(language + "_" + territory)) return id;
+    if (const uint16_t id = Lookup(language + "_" + territory)) {
+      return id;
+    }
   }
-  if (const uint16_t id = Lookup(language)) return id;
+  if (const uint16_t id = Lookup(language)) {
+    return id;
+  }
   return kEnglishUs;
 }
 

@@ -18,8 +18,12 @@ class Handler : public PanelMessageHandler {
  public:
   bool OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t* result) override {
     seen.push_back(message);
-    if (message == kWmTimer) ticks.push_back(clock == nullptr ? -1 : clock->NowMs());
-    if (action) action(message, wParam, lParam);
+    if (message == kWmTimer) {
+      ticks.push_back(clock == nullptr ? -1 : clock->NowMs());
+    }
+    if (action) {
+      action(message, wParam, lParam);
+    }
     *result = 7;
     return message != kWmSetText;
   }
@@ -163,7 +167,9 @@ TEST_F(PanelWindowTest, HandlerThatRestartsTheTimerEachTickCountsOneTickPerSecon
 TEST_F(PanelWindowTest, PostedMessagesComeBeforeTimerTicksAndAKilledTimerDropsItsTick) {
   window_.SetTimer(kClockTimerId, 1000);
   handler_.action = [&](uint32_t message, uintptr_t, intptr_t) {
-    if (message == kMmMciNotify) window_.KillTimer(kClockTimerId);
+    if (message == kMmMciNotify) {
+      window_.KillTimer(kClockTimerId);
+    }
   };
   window_.Post(kMmMciNotify, kMciNotifySuccessful, 1);  // waits for a pump
   window_.RunDue(1000);                                 // the tick is due too
@@ -194,7 +200,9 @@ TEST_F(PanelWindowTest, DestroyStopsTimersDropsMessagesAndIgnoresLaterPosts) {
 
 TEST_F(PanelWindowTest, HandlerMayDestroyTheWindowWhilePumping) {
   handler_.action = [&](uint32_t message, uintptr_t, intptr_t) {
-    if (message == kMmMciNotify) window_.Destroy();
+    if (message == kMmMciNotify) {
+      window_.Destroy();
+    }
   };
   window_.Post(kMmMciNotify, 1, 1);
   window_.Post(kMmMciNotify, 1, 2);
@@ -211,7 +219,9 @@ TEST(MemoryClockTest, EventsRunInTimeOrderAcrossWindows) {
     Named(std::string n, std::vector<std::string>* o, const MemoryClock* c)
         : name(std::move(n)), order(o), clock(c) {}
     bool OnMessage(uint32_t message, uintptr_t, intptr_t, intptr_t*) override {
-      if (message == kWmTimer) order->push_back(name + "@" + std::to_string(clock->NowMs()));
+      if (message == kWmTimer) {
+        order->push_back(name + "@" + std::to_string(clock->NowMs()));
+      }
       return true;
     }
     std::string name;

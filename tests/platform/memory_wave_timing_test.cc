@@ -14,7 +14,9 @@ namespace {
 
 uint32_t U32At(const std::string& bytes, size_t at) {
   uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  for (int i = 3; i >= 0; --i) {
+    value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  }
   return value;
 }
 
@@ -26,7 +28,9 @@ uint16_t U16At(const std::string& bytes, size_t at) {
 class Recorder : public PanelMessageHandler {
  public:
   bool OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t* result) override {
-    if (message != kMmMciNotify) return false;
+    if (message != kMmMciNotify) {
+      return false;
+    }
     notices.push_back({wParam, lParam});
     *result = 0;
     return true;

@@ -130,7 +130,9 @@ TEST_F(PosixKernelTest, DefaultLanguageFollowsLcAllThenLang) {
   EXPECT_EQ(0x0409, kernel_->DefaultLanguageId());
   const char* names[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
   for (int i = 0; i < 3; ++i) {
-    if (saved[i] != nullptr) ::setenv(names[i], keep[i].c_str(), 1);
+    if (saved[i] != nullptr) {
+      ::setenv(names[i], keep[i].c_str(), 1);
+    }
   }
 }
 
