@@ -49,7 +49,9 @@ void MemoryClock::Advance(int64_t ms) {
     }
     PumpAll();
   }
-  nowMs_.store(target);
+  // A handler may have advanced the clock itself (a modal loop); time never
+  // goes back.
+  nowMs_.store(std::max(target, nowMs_.load()));
   PumpAll();
 }
 

@@ -29,7 +29,9 @@ class MemoryClock {
   // Moves time forward by `ms` (negative counts as 0). At each due time in
   // between (and at the end point itself) the clock sets NowMs() to that time,
   // lets every due source post, and then every source pumps before time moves
-  // on. Advance(0) runs what is due now and pumps.
+  // on. Advance(0) runs what is due now and pumps. A handler may call
+  // Advance itself (as a modal message box lets time pass); the outer call
+  // then carries on from the later time and never moves time back.
   void Advance(int64_t ms);
 
   // Sources are called in the order they were added. A source may be removed

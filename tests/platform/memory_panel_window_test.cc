@@ -239,5 +239,25 @@ TEST(MemoryClockTest, EventsRunInTimeOrderAcrossWindows) {
   EXPECT_EQ(600, clock.NowMs());
 }
 
+TEST(MemoryClockTest, HandlerThatAdvancesTheClockNeverMovesTimeBack) {
+  MemoryClock clock;
+  MemoryPanelWindow window(clock);
+  Handler handler;
+  handler.clock = &clock;
+  bool nested = false;
+  handler.action = [&](uint32_t message, uintptr_t, intptr_t) {
+    if (message == kWmTimer && !nested) {
+      nested = true;
+      clock.Advance(5000);  // a modal box left open for five seconds
+    }
+  };
+  window.Open(&handler);
+  window.SetTimer(kClockTimerId, 1000);
+  clock.Advance(2000);
+  EXPECT_EQ(6000, clock.NowMs());
+  // Ticks went on inside the box, one at a time, and in time order.
+  EXPECT_EQ((std::vector<int64_t>{1000, 2000, 3000, 4000, 5000, 6000}), handler.ticks);
+}
+
 }  // namespace
 }  // namespace tamborix
