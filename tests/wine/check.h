@@ -1,0 +1,55 @@
+// A small test runner for the programs the Wine tests run: groups of checks,
+// each group printed as one line "PASS <group>" or "FAIL <group>: <first
+// failures>", and "DONE" at the end, which the runner looks for.
+#pragma once
+
+#include <string>
+
+namespace tamborix_wine {
+
+using GroupBody = void (*)();
+
+// Registers a group at start-up; TEST_GROUP does this.
+struct GroupRegistration {
+  GroupRegistration(const char* name, GroupBody body);
+};
+
+// Records a failed check of the running group.
+void Fail(const char* file, int line, const std::string& what);
+
+// Runs every registered group in registration order; returns the number of
+// failed groups.
+int RunGroups();
+
+std::string Hex(long value);
+
+}  // namespace tamborix_wine
+
+#define TEST_GROUP(name)                                                              \
+  static void name##_body();                                                          \
+  static ::tamborix_wine::GroupRegistration name##_registration(#name, &name##_body); \
+  static void name##_body()
+
+#define CHECK(condition)                                                     \
+  do {                                                                       \
+    if (!(condition)) ::tamborix_wine::Fail(__FILE__, __LINE__, #condition); \
+  } while (0)
+
+// Stops the group when `condition` fails.
+#define REQUIRE(condition)                                   \
+  do {                                                       \
+    if (!(condition)) {                                      \
+      ::tamborix_wine::Fail(__FILE__, __LINE__, #condition); \
+      return;                                                \
+    }                                                        \
+  } while (0)
+
+#define CHECK_HR(actual, expected)                                                         \
+  do {                                                                                     \
+    const long got_ = static_cast<long>(actual);                                           \
+    const long want_ = static_cast<long>(expected);                                        \
+    if (got_ != want_)                                                                     \
+      ::tamborix_wine::Fail(__FILE__, __LINE__,                                            \
+                            std::string(#actual) + " gave " + ::tamborix_wine::Hex(got_) + \
+                                ", expected " + ::tamborix_wine::Hex(want_));              \
+  } while (0)

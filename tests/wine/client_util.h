@@ -1,0 +1,85 @@
+// What the client's test groups share: the module's path, a small owning
+// pointer for COM interfaces, a base for the test's own COM objects, and the
+// control's creation.
+#pragma once
+
+#include <ocidl.h>
+#include <ole2.h>
+#include <olectl.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tamborix_idl.h"
+#include "tests/wine/check.h"
+
+namespace tamborix_wine {
+
+// The full path of the tamborix.dll under test (the client's argument).
+extern std::wstring gModulePath;
+
+// An owning interface pointer.
+template <class T>
+class Ref {
+ public:
+  Ref() = default;
+  ~Ref() { Reset(); }
+  Ref(const Ref&) = delete;
+  Ref& operator=(const Ref&) = delete;
+  T** Out() {
+    Reset();
+    return &p_;
+  }
+  void** OutVoid() { return reinterpret_cast<void**>(Out()); }
+  T* operator->() const { return p_; }
+  T* get() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  void Reset() {
+    if (p_ != nullptr) {
+      T* gone = p_;
+      p_ = nullptr;
+      gone->Release();
+    }
+  }
+  // Queries `from` for T; false when it does not answer.
+  template <class U>
+  bool From(U* from) {
+    return from != nullptr && SUCCEEDED(from->QueryInterface(__uuidof(T), OutVoid()));
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// Reference counting for the test's own COM objects; `refs` is public so the
+// tests can check that the control let go of them.
+template <class... Interfaces>
+class TestObject : public Interfaces... {
+ public:
+  virtual ~TestObject() = default;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }  // owned by the test
+  long refs = 1;
+};
+
+// A new control through COM (the module must be registered).
+HRESULT CreateControl(REFIID riid, void** out);
+
+// A BSTR owned for one scope.
+class Bstr {
+ public:
+  explicit Bstr(const wchar_t* text) : b_(text != nullptr ? SysAllocString(text) : nullptr) {}
+  ~Bstr() { SysFreeString(b_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  BSTR get() const { return b_; }
+
+ private:
+  BSTR b_;
+};
+
+// SoundFileName as text ("<null>" for a null string).
+std::wstring SoundFileName(IRecorderDialog* dialog);
+
+}  // namespace tamborix_wine
