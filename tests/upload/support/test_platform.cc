@@ -1,0 +1,119 @@
+#include "tests/upload/support/test_platform.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tamborix::testing {
+
+std::unique_ptr<AutoResetEvent> JoinedThreads::CreateAutoResetEvent(bool initiallySignalled) {
+  if (failEvents) {
+    return nullptr;
+  }
+  return real_.CreateAutoResetEvent(initiallySignalled);
+}
+
+bool JoinedThreads::StartThread(std::function<void()> body) {
+  if (failStarts) {
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  threads_.emplace_back(std::move(body));
+  ++started_;
+  return true;
+}
+
+void JoinedThreads::JoinAll() {
+  std::vector<std::thread> threads;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    threads.swap(threads_);
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+}
+
+bool ProgressLog::Set() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  values_.push_back(job_->progressPercent.load());
+  return true;
+}
+
+std::vector<int32_t> ProgressLog::Values() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return values_;
+}
+
+namespace {
+
+class FaultyFile : public ReadableFile {
+ public:
+  FaultyFile(std::unique_ptr<ReadableFile> real, uint64_t readable, bool fails)
+      : real_(std::move(real)), left_(readable), fails_(fails) {}
+  bool Size(uint64_t* size) override { return real_->Size(size); }
+  size_t Read(void* buffer, size_t count) override {
+    size_t wanted = static_cast<size_t>(std::min<uint64_t>(count, left_));
+    if (wanted == 0) {
+      failed_ = fails_;
+      return 0;
+    }
+    size_t read = real_->Read(buffer, wanted);
+    left_ -= read;
+    return read;
+  }
+  bool Failed() const override { return failed_ || real_->Failed(); }
+
+ private:
+  std::unique_ptr<ReadableFile> real_;
+  uint64_t left_;
+  bool fails_;
+  bool failed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadableFile> FaultyKernel::OpenForReading(const std::string& path) {
+  int opening = ++openings_;
+  if (opening == failOpening) {
+    return nullptr;
+  }
+  std::unique_ptr<ReadableFile> file = real_.OpenForReading(path);
+  if (file && faultFromOpening != 0 && opening >= faultFromOpening) {
+    return std::make_unique<FaultyFile>(std::move(file), readableBytes, readFails);
+  }
+  return file;
+}
+
+bool ScriptedSockets::Startup() {
+  if (failStartup) {
+    return false;
+  }
+  ++startups_;
+  return true;
+}
+
+SocketApi::Handle ScriptedSockets::Create() {
+  if (failCreate) {
+    return kNoSocket;
+  }
+  return real_.Create();
+}
+
+bool ScriptedSockets::LocalHostName(std::string* name) {
+  if (failHostName) {
+    return false;
+  }
+  *name = "recorder-host";
+  return true;
+}
+
+bool ScriptedSockets::LookUpAddresses(const std::string& name,
+                                      std::vector<Ipv4Address>* addresses) {
+  if (failLookUp || name != "recorder-host") {
+    return false;
+  }
+  *addresses = localAddresses;
+  return true;
+}
+
+}  // namespace tamborix::testing
