@@ -103,6 +103,8 @@ struct RecorderObject {
 static_assert(std::is_standard_layout<RecorderObject>::value,
               "impl_from_ helpers need a standard-layout object");
 
+// The macro's arguments name a type and a field, which cannot be parenthesised.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define TAMBORIX_IMPL_FROM(Interface, member)                                   \
   inline RecorderObject* impl_from_##Interface(Interface* iface) {              \
     return reinterpret_cast<RecorderObject*>(reinterpret_cast<char*>(iface) -   \
@@ -127,6 +129,7 @@ TAMBORIX_IMPL_FROM(IObjectSafety, IObjectSafety_iface)
 TAMBORIX_IMPL_FROM(IPersistPropertyBag, IPersistPropertyBag_iface)
 
 #undef TAMBORIX_IMPL_FROM
+// NOLINTEND(bugprone-macro-parentheses)
 
 inline ConnectionPoint* impl_from_IConnectionPoint(IConnectionPoint* iface) {
   return reinterpret_cast<ConnectionPoint*>(reinterpret_cast<char*>(iface) -

@@ -358,14 +358,11 @@ Result RegisterKey(RegistryEditor& registry, RootKey root, const std::string& pa
 Result UnregisterKey(RegistryEditor& registry, RootKey root, const std::string& parent,
                      const Key& key) {
   const std::string path = Join(parent, key.name);
-  switch (key.rule) {
-    case KeyRule::kDelete:
-      return kSOk;
-    case KeyRule::kForceRemove:
-      return registry.DeleteTree(root, path);
-    case KeyRule::kNormal:
-    case KeyRule::kNoRemove:
-      break;
+  if (key.rule == KeyRule::kDelete) {
+    return kSOk;
+  }
+  if (key.rule == KeyRule::kForceRemove) {
+    return registry.DeleteTree(root, path);
   }
   Result first = kSOk;
   auto note = [&first](Result r) {

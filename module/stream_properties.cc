@@ -19,36 +19,28 @@ enum : uint16_t {
   kVtUint = 23,
 };
 
+struct StoredType {
+  uint16_t type;
+  uint8_t size;  // bytes after the type word
+  bool isSigned;
+};
+
+const StoredType kStoredTypes[] = {
+    {kVtEmpty, 0, false}, {kVtNull, 0, false}, {kVtI1, 1, true},   {kVtUi1, 1, false},
+    {kVtI2, 2, true},     {kVtBool, 2, true},  {kVtUi2, 2, false}, {kVtI4, 4, true},
+    {kVtError, 4, false}, {kVtUi4, 4, false},  {kVtInt, 4, true},  {kVtUint, 4, false},
+};
+
 // The size of the value after the type word; false for a type not stored.
 bool ValueSize(uint16_t type, size_t* size, bool* isSigned) {
-  switch (type) {
-    case kVtEmpty:
-    case kVtNull:
-      *size = 0;
-      *isSigned = false;
+  for (const StoredType& stored : kStoredTypes) {
+    if (stored.type == type) {
+      *size = stored.size;
+      *isSigned = stored.isSigned;
       return true;
-    case kVtI1:
-    case kVtUi1:
-      *size = 1;
-      *isSigned = type == kVtI1;
-      return true;
-    case kVtI2:
-    case kVtBool:
-    case kVtUi2:
-      *size = 2;
-      *isSigned = type != kVtUi2;
-      return true;
-    case kVtI4:
-    case kVtError:
-    case kVtUi4:
-    case kVtInt:
-    case kVtUint:
-      *size = 4;
-      *isSigned = type == kVtI4 || type == kVtInt;
-      return true;
-    default:
-      return false;
+    }
   }
+  return false;
 }
 
 uint64_t Little(const uint8_t* bytes, size_t size) {

@@ -28,7 +28,9 @@ std::string ReadModuleScript() {
 
 const Key* Find(const std::vector<Key>& keys, const std::string& name) {
   for (const Key& key : keys) {
-    if (key.name == name) return &key;
+    if (key.name == name) {
+      return &key;
+    }
   }
   return nullptr;
 }

@@ -18,7 +18,9 @@ class Bytes : public ByteSource, public ByteSink {
   Bytes() = default;
   explicit Bytes(std::vector<uint8_t> data) : data_(std::move(data)) {}
   Result ReadExactly(void* buffer, size_t count) override {
-    if (read_ + count > data_.size()) return kReadFault;
+    if (read_ + count > data_.size()) {
+      return kReadFault;
+    }
     std::memcpy(buffer, data_.data() + read_, count);
     read_ += count;
     return kSOk;

@@ -24,7 +24,9 @@ std::vector<std::string>& Failures() {
 const char* BaseName(const char* path) {
   const char* base = path;
   for (const char* p = path; *p != '\0'; ++p) {
-    if (*p == '/' || *p == '\\') base = p + 1;
+    if (*p == '/' || *p == '\\') {
+      base = p + 1;
+    }
   }
   return base;
 }

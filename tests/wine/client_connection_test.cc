@@ -87,7 +87,9 @@ TEST_GROUP(ConnectionPoints) {
   CHECK_HR(points->Next(3, listed, &fetched), S_FALSE);
   CHECK(fetched == 2);
   CHECK(listed[0] == events.get() && listed[1] == notify.get());
-  for (ULONG i = 0; i < fetched; ++i) listed[i]->Release();
+  for (ULONG i = 0; i < fetched; ++i) {
+    listed[i]->Release();
+  }
   CHECK_HR(points->Reset(), S_OK);
   CHECK_HR(points->Skip(3), S_FALSE);
 }
@@ -131,7 +133,9 @@ TEST_GROUP(EventSinkCookies) {
     REQUIRE(fetched == 2);
     CHECK(data[0].dwCookie == 1 && data[0].pUnk == static_cast<IUnknown*>(&c));
     CHECK(data[1].dwCookie == 2 && data[1].pUnk == static_cast<IUnknown*>(&b));
-    for (ULONG i = 0; i < fetched; ++i) data[i].pUnk->Release();
+    for (ULONG i = 0; i < fetched; ++i) {
+      data[i].pUnk->Release();
+    }
     Ref<IEnumConnections> clone;
     CHECK_HR(connections->Clone(clone.Out()), S_OK);
     connections.Reset();

@@ -48,7 +48,9 @@ TEST_GROUP(DispatchThroughTypeInformation) {
     LPOLESTR name = const_cast<LPOLESTR>(member.name);
     DISPID dispid = 12345;
     CHECK_HR(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &dispid), S_OK);
-    if (dispid != member.dispid) Fail(__FILE__, __LINE__, "dispid of member");
+    if (dispid != member.dispid) {
+      Fail(__FILE__, __LINE__, "dispid of member");
+    }
   }
   LPOLESTR unknown = const_cast<LPOLESTR>(L"SetPDrive");
   DISPID dispid = 0;
@@ -155,7 +157,9 @@ TEST_GROUP(FileNamesAreNames) {
                               L"..wav", L""}) {
     Bstr value(name);
     CHECK_HR(dialog->SetFileName(value.get()), S_OK);
-    if (SoundFileName(dialog.get()) != name) Fail(__FILE__, __LINE__, "accepted name not stored");
+    if (SoundFileName(dialog.get()) != name) {
+      Fail(__FILE__, __LINE__, "accepted name not stored");
+    }
   }
   Bstr plain(L"keep.wav");
   CHECK_HR(dialog->SetFileName(plain.get()), S_OK);

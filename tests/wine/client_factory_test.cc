@@ -22,7 +22,9 @@ class Module {
  public:
   Module() : handle_(LoadLibraryW(gModulePath.c_str())) {}
   ~Module() {
-    if (handle_ != nullptr) FreeLibrary(handle_);
+    if (handle_ != nullptr) {
+      FreeLibrary(handle_);
+    }
   }
   Module(const Module&) = delete;
   Module& operator=(const Module&) = delete;
@@ -121,7 +123,9 @@ TEST_GROUP(Aggregation) {
   Module module;
   Ref<IClassFactory> factory;
   CHECK_HR(module.ClassObject(CLSID_RecorderDialog, IID_IClassFactory, factory.OutVoid()), S_OK);
-  if (!factory) return;
+  if (!factory) {
+    return;
+  }
   Outer outer;
   void* refused = reinterpret_cast<void*>(1);
   CHECK_HR(factory->CreateInstance(&outer, IID_IRecorderDialog, &refused), CLASS_E_NOAGGREGATION);
@@ -129,7 +133,9 @@ TEST_GROUP(Aggregation) {
 
   CHECK_HR(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)),
            S_OK);
-  if (outer.inner == nullptr) return;
+  if (outer.inner == nullptr) {
+    return;
+  }
   CHECK(outer.refs == 1);
 
   IRecorderDialog* dialog = nullptr;
@@ -139,11 +145,15 @@ TEST_GROUP(Aggregation) {
     IUnknown* identity = nullptr;
     CHECK_HR(dialog->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
     CHECK(identity == static_cast<IUnknown*>(&outer));
-    if (identity != nullptr) identity->Release();
+    if (identity != nullptr) {
+      identity->Release();
+    }
     IOleObject* ole = nullptr;
     CHECK_HR(dialog->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
     CHECK(outer.refs == 3);
-    if (ole != nullptr) ole->Release();
+    if (ole != nullptr) {
+      ole->Release();
+    }
     CHECK(SoundFileName(dialog) == L"lumo_default.wav");
     dialog->Release();
   }

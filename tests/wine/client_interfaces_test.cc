@@ -36,15 +36,21 @@ const IID* const kAnswered[] = {
 TEST_GROUP(AnswersTheListedInterfaces) {
   Ref<IUnknown> control;
   CHECK_HR(CreateControl(IID_IUnknown, control.OutVoid()), S_OK);
-  if (!control) return;
+  if (!control) {
+    return;
+  }
   for (const IID* iid : kAnswered) {
     IUnknown* answer = nullptr;
     CHECK_HR(control->QueryInterface(*iid, reinterpret_cast<void**>(&answer)), S_OK);
-    if (answer == nullptr) continue;
+    if (answer == nullptr) {
+      continue;
+    }
     IUnknown* identity = nullptr;
     CHECK_HR(answer->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
     CHECK(identity == control.get());
-    if (identity != nullptr) identity->Release();
+    if (identity != nullptr) {
+      identity->Release();
+    }
     answer->Release();
   }
   for (const IID* iid : {&IID_IPersistFile, &IID_IOleCache, &IID_IOleLink, &IID_IClassFactory,
@@ -58,7 +64,9 @@ TEST_GROUP(AnswersTheListedInterfaces) {
 TEST_GROUP(ClassInformation) {
   Ref<IProvideClassInfo2> info;
   CHECK_HR(CreateControl(IID_IProvideClassInfo2, info.OutVoid()), S_OK);
-  if (!info) return;
+  if (!info) {
+    return;
+  }
   GUID guid = IID_IUnknown;
   CHECK_HR(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &guid), S_OK);
   CHECK(IsEqualGUID(guid, DIID__IRecorderDialogEvents));
@@ -69,7 +77,9 @@ TEST_GROUP(ClassInformation) {
 
   Ref<ITypeInfo> klass;
   CHECK_HR(info->GetClassInfo(klass.Out()), S_OK);
-  if (!klass) return;
+  if (!klass) {
+    return;
+  }
   TYPEATTR* attributes = nullptr;
   CHECK_HR(klass->GetTypeAttr(&attributes), S_OK);
   if (attributes != nullptr) {
@@ -87,7 +97,9 @@ TEST_GROUP(ClassInformation) {
 TEST_GROUP(NoPropertyPages) {
   Ref<ISpecifyPropertyPages> pages;
   CHECK_HR(CreateControl(IID_ISpecifyPropertyPages, pages.OutVoid()), S_OK);
-  if (!pages) return;
+  if (!pages) {
+    return;
+  }
   CAUUID list = {7, reinterpret_cast<GUID*>(1)};
   CHECK_HR(pages->GetPages(&list), S_OK);
   CHECK(list.cElems == 0 && list.pElems == nullptr);
@@ -97,7 +109,9 @@ TEST_GROUP(NoPropertyPages) {
 TEST_GROUP(MiscStatusFromTheRegistry) {
   Ref<IOleObject> ole;
   CHECK_HR(CreateControl(IID_IOleObject, ole.OutVoid()), S_OK);
-  if (!ole) return;
+  if (!ole) {
+    return;
+  }
   DWORD status = 0;
   CHECK_HR(ole->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
   CHECK(status == 131473);
@@ -295,7 +309,9 @@ TEST_GROUP(QuickActivation) {
   {
     Ref<IQuickActivate> quick;
     CHECK_HR(CreateControl(IID_IQuickActivate, quick.OutVoid()), S_OK);
-    if (!quick) return;
+    if (!quick) {
+      return;
+    }
     QACONTAINER container = {};
     container.cbSize = sizeof container;
     container.pUnkEventSink = &events;

@@ -13,7 +13,9 @@ constexpr HRESULT kMissing = E_INVALIDARG;  // what this bag answers for a missi
 class MemoryBag : public TestObject<IPropertyBag> {
  public:
   ~MemoryBag() override {
-    for (auto& entry : values) VariantClear(&entry.second);
+    for (auto& entry : values) {
+      VariantClear(&entry.second);
+    }
   }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IPropertyBag)) {
@@ -29,13 +31,17 @@ class MemoryBag : public TestObject<IPropertyBag> {
     emptyOnEntry = emptyOnEntry && V_VT(value) == VT_EMPTY;
     lastLog = log;
     const auto found = values.find(name);
-    if (found == values.end()) return kMissing;
+    if (found == values.end()) {
+      return kMissing;
+    }
     return VariantCopy(value, &found->second);
   }
   HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
     writes.push_back(name);
     lastWriteNull = V_VT(value) == VT_BSTR && V_BSTR(value) == nullptr;
-    if (failWrites) return E_ACCESSDENIED;
+    if (failWrites) {
+      return E_ACCESSDENIED;
+    }
     VARIANT& slot = values[name];
     VariantClear(&slot);
     return VariantCopy(&slot, value);
@@ -54,7 +60,9 @@ class MemoryBag : public TestObject<IPropertyBag> {
   }
   std::wstring Text(const wchar_t* name) {
     const auto found = values.find(name);
-    if (found == values.end() || V_VT(&found->second) != VT_BSTR) return L"<none>";
+    if (found == values.end() || V_VT(&found->second) != VT_BSTR) {
+      return L"<none>";
+    }
     BSTR text = V_BSTR(&found->second);
     return text != nullptr ? std::wstring(text, SysStringLen(text)) : L"<null>";
   }
@@ -328,7 +336,9 @@ TEST_GROUP(StorageRoundTrip) {
                nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE,
                0, empty.Out()),
            S_OK);
-  if (empty) CHECK_HR(loaded->Load(empty.get()), STG_E_FILENOTFOUND);
+  if (empty) {
+    CHECK_HR(loaded->Load(empty.get()), STG_E_FILENOTFOUND);
+  }
 }
 
 }  // namespace

@@ -10,7 +10,9 @@ std::wstring VersionText(const std::vector<BYTE>& block, const wchar_t* name, bo
   void* value = nullptr;
   UINT length = 0;
   *found = VerQueryValueW(block.data(), path.c_str(), &value, &length) != FALSE;
-  if (!*found || value == nullptr || length == 0) return std::wstring();
+  if (!*found || value == nullptr || length == 0) {
+    return std::wstring();
+  }
   return std::wstring(static_cast<const wchar_t*>(value));
 }
 

@@ -47,14 +47,18 @@ HRESULT WINAPI Sink_QueryInterface(IDispatch* iface, REFIID riid, void** out) {
 
 ULONG WINAPI Sink_AddRef(IDispatch* iface) {
   Sink* sink = impl_from_IDispatch(iface);
-  if (sink->released) gCalls.push_back(std::string("AddRef after release of ") + sink->name);
+  if (sink->released) {
+    gCalls.push_back(std::string("AddRef after release of ") + sink->name);
+  }
   return ++sink->refs;
 }
 
 ULONG WINAPI Sink_Release(IDispatch* iface) {
   Sink* sink = impl_from_IDispatch(iface);
   const LONG refs = --sink->refs;
-  if (refs == 0) sink->released = true;
+  if (refs == 0) {
+    sink->released = true;
+  }
   return refs;
 }
 
@@ -73,7 +77,9 @@ HRESULT WINAPI Sink_Invoke(IDispatch* iface, DISPID dispid, REFIID riid, LCID lo
                            UINT* argumentError) {
   Sink* sink = impl_from_IDispatch(iface);
   std::string call = std::string(1, sink->name) + std::to_string(dispid);
-  if (sink->released) call += " after release";
+  if (sink->released) {
+    call += " after release";
+  }
   if (!IsEqualGUID(riid, IID_NULL) || locale != LOCALE_USER_DEFAULT || flags != DISPATCH_METHOD ||
       params == nullptr || params->cArgs != 0 || params->cNamedArgs != 0 || result != nullptr ||
       exception != nullptr || argumentError != nullptr) {
@@ -87,7 +93,9 @@ HRESULT WINAPI Sink_Invoke(IDispatch* iface, DISPID dispid, REFIID riid, LCID lo
       throw std::runtime_error("sink failed");
     case Behaviour::kDisconnect:
       for (DWORD cookie : sink->disconnect) {
-        if (cookie != 0) IConnectionPoint_Unadvise(sink->point, cookie);
+        if (cookie != 0) {
+          IConnectionPoint_Unadvise(sink->point, cookie);
+        }
       }
       return S_OK;
     case Behaviour::kConnect: {
@@ -142,7 +150,9 @@ struct Control {
 
 std::string Calls() {
   std::string all;
-  for (const std::string& call : gCalls) all += (all.empty() ? "" : " ") + call;
+  for (const std::string& call : gCalls) {
+    all += (all.empty() ? "" : " ") + call;
+  }
   return all;
 }
 

@@ -68,7 +68,9 @@ int main(int argc, char** argv) {
     }
     std::string text = BoxText(box);
     for (char& c : text) {
-      if (c == '\r' || c == '\n') c = ' ';
+      if (c == '\r' || c == '\n') {
+        c = ' ';
+      }
     }
     Append(logPath, "box: " + text);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

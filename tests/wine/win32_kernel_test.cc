@@ -27,10 +27,14 @@ void WriteText(const std::string& path, const std::string& text) {
 
 std::string ReadAll(Win32Kernel& kernel, const std::string& path) {
   auto file = kernel.OpenForReading(path);
-  if (!file) return "<missing>";
+  if (!file) {
+    return "<missing>";
+  }
   std::string text;
   char buffer[3];
-  for (size_t got; (got = file->Read(buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+  for (size_t got; (got = file->Read(buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, got);
+  }
   return file->Failed() ? "<failed>" : text;
 }
 
