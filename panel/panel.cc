@@ -4,6 +4,7 @@
 #include "panel/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/window_messages.h"
+#include "upload/upload_job.h"
 
 namespace tamborix {
 namespace {
@@ -67,7 +68,7 @@ bool Panel::OnCommand(int id, uint32_t notification, intptr_t* result) {
       {kRecButton, kBnClicked, &Panel::OnRec},
       {kStopButton, kBnClicked, &Panel::OnStop},
       {kPlayButton, kBnClicked, &Panel::OnPlay},
-      // UPLOAD (207, BN_CLICKED) goes here.
+      {kUploadButton, kBnClicked, &Panel::OnUploadCommand},
       {kAbortButton, kBnClicked, &Panel::OnAbortCommand},
       {kLengthCombo, kCbnSelChange, &Panel::OnMaxLengthChange},
       // The file chooser (216, BN_CLICKED) goes here.
@@ -132,6 +133,14 @@ intptr_t Panel::OnStop() {
     recorder_.FinishRecording();
   }
   EnableButtons(window_, true, false, true, true, true);
+  return 0;
+}
+
+// The upload runs to its end (or its time-out) inside this handler; the page
+// then hears how it went.
+intptr_t Panel::OnUploadCommand() {
+  const bool succeeded = RunUpload(state_, platform_, window_);
+  events_.Fire(succeeded ? kOnOKDone : kOnAbort);
   return 0;
 }
 

@@ -42,6 +42,7 @@ class Panel : public PanelMessageHandler {
   intptr_t OnRec() { return recorder_.OnRec(); }
   intptr_t OnPlay() { return recorder_.OnPlay(); }
   intptr_t OnMaxLengthChange() { return recorder_.OnMaxLengthChange(); }
+  intptr_t OnUploadCommand();
   intptr_t OnAbortCommand();
 
   void BuildFolder();
