@@ -99,6 +99,10 @@ bool ResolveHost(const std::string& host, in_addr* address) {
 
 }  // namespace
 
+PosixError PosixSockets::LastError() const {
+  return lastError;
+}
+
 bool PosixSockets::Startup() {
   return true;
 }

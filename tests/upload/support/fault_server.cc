@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -79,6 +80,11 @@ int FaultServer::Connections() const {
   return static_cast<int>(received_.size());
 }
 
+bool FaultServer::WaitUntilServed(int count) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return servedChanged_.wait_for(lock, std::chrono::seconds(20), [&] { return served_ >= count; });
+}
+
 // True when `fd` can be read; false when Stop was called or time ran out.
 bool FaultServer::WaitReadable(int fd, int timeoutMs) {
   pollfd entries[2] = {{fd, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
@@ -95,6 +101,9 @@ void FaultServer::Serve() {
     if (connection >= 0) {
       Handle(connection);
       close(connection);
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++served_;
+      servedChanged_.notify_all();
     }
   }
 }
@@ -142,6 +151,9 @@ void FaultServer::Handle(int connection) {
         }
         const std::string& piece = script_.replyWrites[i];
         (void)!send(connection, piece.data(), piece.size(), MSG_NOSIGNAL);
+      }
+      while (script_.keepOpenAfterReply && WaitReadable(connection, -1) &&
+             recv(connection, area, sizeof area, 0) > 0) {
       }
       break;
     case FaultScript::Action::kCloseSilently:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <mutex>
 #include <string>
@@ -22,6 +23,7 @@ struct FaultScript {
   Action action = Action::kReply;
   std::vector<std::string> replyWrites;  // each written on its own, with a pause between
   int pauseBetweenWritesMs = 50;
+  bool keepOpenAfterReply = false;  // with kReply: wait for the client to close
   size_t resetAfterBytes = 0;
 };
 
@@ -39,6 +41,8 @@ class FaultServer {
   // Everything received so far, one entry per connection.
   std::vector<std::string> Received() const;
   int Connections() const;
+  // Waits until `count` connections have been served to their end.
+  bool WaitUntilServed(int count);
 
   // Closes every connection and stops.
   void Stop();
@@ -56,6 +60,8 @@ class FaultServer {
   std::atomic<bool> stopping_{false};
   mutable std::mutex mutex_;
   std::vector<std::string> received_;
+  int served_ = 0;
+  std::condition_variable servedChanged_;
 };
 
 // The length of a whole HTTP request in `bytes` (head plus Content-Length),

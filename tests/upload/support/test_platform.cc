@@ -5,9 +5,30 @@
 
 namespace tamborix::testing {
 
+namespace {
+
+class FixedEvent : public AutoResetEvent {
+ public:
+  explicit FixedEvent(uint32_t result) : result_(result) {}
+  bool Set() override { return true; }
+  uint32_t Wait(uint32_t) override { return result_; }
+
+ private:
+  uint32_t result_;
+};
+
+}  // namespace
+
 std::unique_ptr<AutoResetEvent> JoinedThreads::CreateAutoResetEvent(bool initiallySignalled) {
-  if (failEvents) {
-    return nullptr;
+  switch (events) {
+    case Events::kReal:
+      break;
+    case Events::kCannotCreate:
+      return nullptr;
+    case Events::kAlwaysSignalled:
+      return std::make_unique<FixedEvent>(kWaitSignalled);
+    case Events::kWaitsFail:
+      return std::make_unique<FixedEvent>(kWaitFailed);
   }
   return real_.CreateAutoResetEvent(initiallySignalled);
 }

@@ -31,7 +31,13 @@ class JoinedThreads : public Threads {
   void JoinAll();
   int Started() const { return started_; }
 
-  bool failEvents = false;
+  enum class Events {
+    kReal,             // PosixThreads events
+    kCannotCreate,     // CreateAutoResetEvent gives null
+    kAlwaysSignalled,  // every wait ends at once as signalled
+    kWaitsFail,        // every wait fails
+  };
+  Events events = Events::kReal;
   bool failStarts = false;
 
  private:

@@ -1,0 +1,129 @@
+// The whole way through a real HTTP proxy: the recorder's request goes to
+// tinyproxy on loopback, which forwards it by its Host line to the storage
+// service on port 80.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "control/recorder_state.h"
+#include "platform/memory/memory_panel_window.h"
+#include "platform/posix/posix_proxy_settings.h"
+#include "platform/posix/posix_sockets.h"
+#include "tests/upload/support/loopback.h"
+#include "tests/upload/support/test_platform.h"
+#include "tests/upload/support/upload_fixture.h"
+#include "tools/storage_service/storage_service.h"
+#include "upload/http_proxy.h"
+#include "upload/upload_job.h"
+#include "upload/upload_outcome.h"
+#include "upload/upload_transfer.h"
+
+namespace tamborix::testing {
+namespace {
+
+class ThroughTinyproxy : public UploadFixture {
+ protected:
+  void SetUp() override {
+    UploadFixture::SetUp();
+    if (Tinyproxy::Program().empty()) {
+      GTEST_SKIP() << "tinyproxy is not installed";
+    }
+    address_ = OnFreeLoopbackAddress([this](const std::string& address) {
+      StorageServiceOptions options;
+      options.address = address;
+      options.port = 80;
+      options.root = root_.path();
+      auto service = std::make_unique<StorageService>(options);
+      if (!service->Start()) {
+        return false;
+      }
+      service_ = std::move(service);
+      return true;
+    });
+    if (address_.empty()) {
+      GTEST_SKIP() << "no loopback address free on port 80 (binding it needs root)";
+    }
+    ASSERT_TRUE(proxy_.Start(proxyFolder_.path())) << "tinyproxy did not start";
+    job.host = address_;
+  }
+
+  std::string Stored() {
+    std::ifstream in(root_.path() + "/alice/voice memos/take.wav", std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+
+  // The settings a user with http_proxy and no_proxy in the environment has.
+  PosixProxySettings Settings(const std::string& noProxy) {
+    std::string url = "http://127.0.0.1:" + std::to_string(proxy_.port()) + "/";
+    return PosixProxySettings([url, noProxy](const char* name, std::string* value) {
+      std::string wanted = name;
+      if (wanted == "http_proxy") {
+        *value = url;
+        return true;
+      }
+      if (wanted == "no_proxy" && !noProxy.empty()) {
+        *value = noProxy;
+        return true;
+      }
+      return false;
+    });
+  }
+
+  TempFolder root_;
+  TempFolder proxyFolder_;
+  std::string address_;
+  std::unique_ptr<StorageService> service_;
+  Tinyproxy proxy_;
+  PosixSockets sockets_;
+};
+
+TEST_F(ThroughTinyproxy, UploadArrivesWhole) {
+  const std::string recording = Pattern(300000);
+  WriteRecording(recording);
+  UseProxy(proxy_.port());
+  ASSERT_EQ(kOutcomeOk, SendUpload(job, kernel, sockets_));
+  EXPECT_EQ(recording, Stored());
+  std::vector<UploadRecord> records = service_->Records();
+  ASSERT_EQ(1u, records.size());
+  EXPECT_EQ(address_, records[0].hostHeader);
+  EXPECT_EQ("0123456789abcdef", records[0].query["asession"]);
+}
+
+TEST_F(ThroughTinyproxy, RunUploadFindsTheProxyInTheUsersSettings) {
+  PosixProxySettings settings = Settings("");
+  HttpProxy proxy = FindHttpProxy(&settings, address_);
+  EXPECT_EQ("127.0.0.1", proxy.host);
+  EXPECT_EQ(std::to_string(proxy_.port()), proxy.port);
+
+  WriteRecording(Pattern(20000));
+  RecorderState state;
+  state.fullPath = kRecordingPath;
+  state.session = job.session;
+  state.user = job.user;
+  state.domain = job.domain;
+  state.host = address_;
+  state.targetDir = job.targetDir;
+  JoinedThreads threads;
+  Platform platform;
+  platform.kernel = &kernel;
+  platform.sockets = &sockets_;
+  platform.threads = &threads;
+  platform.proxySettings = &settings;
+  MemoryPanelWindow window(clock);
+  EXPECT_TRUE(RunUpload(state, platform, window));
+  threads.JoinAll();
+  EXPECT_EQ(Pattern(20000), Stored());
+}
+
+TEST_F(ThroughTinyproxy, BypassedHostGoesDirect) {
+  PosixProxySettings settings = Settings(address_);
+  EXPECT_EQ("", FindHttpProxy(&settings, address_).host);
+}
+
+}  // namespace
+}  // namespace tamborix::testing
