@@ -45,12 +45,8 @@ HRESULT WINAPI Data_EnumFormatEtc(IDataObject* iface, DWORD direction, IEnumFORM
   return E_NOTIMPL;
 }
 
-HRESULT WINAPI Data_DAdvise(IDataObject* iface, FORMATETC* format, DWORD advf, IAdviseSink* sink,
-                            DWORD* connection) {
-  if (format == nullptr || sink == nullptr || connection == nullptr) {
-    return E_POINTER;
-  }
-  RecorderObject* object = impl_from_IDataObject(iface);
+// The data advise holder, made on first use.
+HRESULT DataAdviseHolder(RecorderObject* object, IDataAdviseHolder** holder) {
   if (object->dataAdviseHolder == nullptr) {
     const HRESULT hr = CreateDataAdviseHolder(&object->dataAdviseHolder);
     if (FAILED(hr)) {
@@ -58,7 +54,18 @@ HRESULT WINAPI Data_DAdvise(IDataObject* iface, FORMATETC* format, DWORD advf, I
       return hr;
     }
   }
-  return IDataAdviseHolder_Advise(object->dataAdviseHolder, iface, format, advf, sink, connection);
+  *holder = object->dataAdviseHolder;
+  return S_OK;
+}
+
+HRESULT WINAPI Data_DAdvise(IDataObject* iface, FORMATETC* format, DWORD advf, IAdviseSink* sink,
+                            DWORD* connection) {
+  if (format == nullptr || sink == nullptr || connection == nullptr) {
+    return E_POINTER;
+  }
+  IDataAdviseHolder* holder = nullptr;
+  const HRESULT hr = DataAdviseHolder(impl_from_IDataObject(iface), &holder);
+  return FAILED(hr) ? hr : IDataAdviseHolder_Advise(holder, iface, format, advf, sink, connection);
 }
 
 HRESULT WINAPI Data_DUnadvise(IDataObject* iface, DWORD connection) {
@@ -74,11 +81,9 @@ HRESULT WINAPI Data_EnumDAdvise(IDataObject* iface, IEnumSTATDATA** advises) {
     return E_POINTER;
   }
   *advises = nullptr;
-  RecorderObject* object = impl_from_IDataObject(iface);
-  if (object->dataAdviseHolder == nullptr) {
-    return S_OK;  // no connections: no enumerator
-  }
-  return IDataAdviseHolder_EnumAdvise(object->dataAdviseHolder, advises);
+  IDataAdviseHolder* holder = nullptr;
+  const HRESULT hr = DataAdviseHolder(impl_from_IDataObject(iface), &holder);
+  return FAILED(hr) ? hr : IDataAdviseHolder_EnumAdvise(holder, advises);
 }
 
 }  // namespace

@@ -151,11 +151,8 @@ HRESULT WINAPI Ole_GetExtent(IOleObject* iface, DWORD aspect, SIZEL* size) {
   return S_OK;
 }
 
-HRESULT WINAPI Ole_Advise(IOleObject* iface, IAdviseSink* sink, DWORD* connection) {
-  if (sink == nullptr || connection == nullptr) {
-    return E_POINTER;
-  }
-  RecorderObject* object = impl_from_IOleObject(iface);
+// The OLE advise holder, made on first use.
+HRESULT OleAdviseHolder(RecorderObject* object, IOleAdviseHolder** holder) {
   if (object->oleAdviseHolder == nullptr) {
     const HRESULT hr = CreateOleAdviseHolder(&object->oleAdviseHolder);
     if (FAILED(hr)) {
@@ -163,7 +160,17 @@ HRESULT WINAPI Ole_Advise(IOleObject* iface, IAdviseSink* sink, DWORD* connectio
       return hr;
     }
   }
-  return IOleAdviseHolder_Advise(object->oleAdviseHolder, sink, connection);
+  *holder = object->oleAdviseHolder;
+  return S_OK;
+}
+
+HRESULT WINAPI Ole_Advise(IOleObject* iface, IAdviseSink* sink, DWORD* connection) {
+  if (sink == nullptr || connection == nullptr) {
+    return E_POINTER;
+  }
+  IOleAdviseHolder* holder = nullptr;
+  const HRESULT hr = OleAdviseHolder(impl_from_IOleObject(iface), &holder);
+  return FAILED(hr) ? hr : IOleAdviseHolder_Advise(holder, sink, connection);
 }
 
 HRESULT WINAPI Ole_Unadvise(IOleObject* iface, DWORD connection) {
@@ -179,11 +186,9 @@ HRESULT WINAPI Ole_EnumAdvise(IOleObject* iface, IEnumSTATDATA** advises) {
     return E_POINTER;
   }
   *advises = nullptr;
-  RecorderObject* object = impl_from_IOleObject(iface);
-  if (object->oleAdviseHolder == nullptr) {
-    return S_OK;  // no connections: no enumerator
-  }
-  return IOleAdviseHolder_EnumAdvise(object->oleAdviseHolder, advises);
+  IOleAdviseHolder* holder = nullptr;
+  const HRESULT hr = OleAdviseHolder(impl_from_IOleObject(iface), &holder);
+  return FAILED(hr) ? hr : IOleAdviseHolder_EnumAdvise(holder, advises);
 }
 
 // The control has no status word of its own: the registry's MiscStatus keys

@@ -189,8 +189,9 @@ class ViewSink : public TestObject<IAdviseSink> {
   }
   void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
   void STDMETHODCALLTYPE OnSave() override {}
-  void STDMETHODCALLTYPE OnClose() override {}
+  void STDMETHODCALLTYPE OnClose() override { ++closes; }
   int viewChanges = 0;
+  int closes = 0;
   int dataChanges = 0;
   DWORD lastAspect = 0;
   LONG lastIndex = 0;
@@ -260,7 +261,19 @@ TEST_GROUP(NotActiveInPlace) {
   CHECK_HR(ole->DoVerb(7, nullptr, nullptr, 0, nullptr, &rect), OLEOBJ_S_INVALIDVERB);
   CHECK_HR(inPlace->InPlaceDeactivate(), S_OK);
   CHECK_HR(inPlace->SetObjectRects(&rect, &rect), E_UNEXPECTED);
+
+  // OLE advise sinks hear of Close.
+  ViewSink sink;
+  DWORD connection = 0;
+  CHECK_HR(ole->Advise(&sink, &connection), S_OK);
+  Ref<IEnumSTATDATA> advises;
+  CHECK_HR(ole->EnumAdvise(advises.Out()), S_OK);
+  CHECK(advises);
+  advises.Reset();
   CHECK_HR(ole->Close(OLECLOSE_NOSAVE), S_OK);
+  CHECK(sink.closes == 1);
+  CHECK_HR(ole->Unadvise(connection), S_OK);
+  CHECK(sink.refs == 1);
 
   // Drawing while not active fills the given bounds.
   HDC dc = CreateCompatibleDC(nullptr);

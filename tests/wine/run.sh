@@ -11,8 +11,9 @@
 #   - regsvr32 /u removes the entries again.
 # A watcher program answers the control's message boxes and logs their texts,
 # which are checked too. Nothing is installed: the run uses a fresh Wine prefix
-# in a temporary folder and one X server (xvfb-run), and stops the Wine
-# server at the end.
+# in a temporary folder and one X server (xvfb-run), stops the Wine server at
+# the end and removes the prefix. Every Wine step runs under `timeout`, and the
+# whole run under one of 280 seconds.
 #
 #   tests/wine/run.sh <i686 build dir> <x86_64 build dir>
 #
@@ -28,9 +29,13 @@ if [ "${TAMBORIX_WINE_INNER:-}" != 1 ]; then
     exit 2
   fi
   results=$(mktemp)
-  TAMBORIX_WINE_INNER=1 TAMBORIX_WINE_RESULTS="$results" \
+  prefix=$(mktemp -d)
+  TAMBORIX_WINE_INNER=1 TAMBORIX_WINE_RESULTS="$results" TAMBORIX_WINE_PREFIX="$prefix" \
     timeout 280 xvfb-run -a bash "$0" "$(realpath -m "$1")" "$(realpath -m "$2")"
   status=$?
+  # Whatever state the run ended in, no Wine process of it outlives it.
+  WINEPREFIX=$prefix timeout 30 wineserver -k >/dev/null 2>&1
+  rm -rf "$prefix"
   passed=$(grep -c '^pass' "$results")
   failed=$(grep -c '^fail' "$results")
   if ! grep -q '^complete' "$results"; then
@@ -67,8 +72,7 @@ check_absent() {  # check_absent <name> <loader> <key>: passes when the key is n
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-WINEPREFIX=$(mktemp -d)
-export WINEPREFIX
+export WINEPREFIX=$TAMBORIX_WINE_PREFIX
 wine32=wine
 wine64=/usr/lib/wine/wine64
 root=$WINEPREFIX/drive_c/tamborix
@@ -82,7 +86,6 @@ finish() {
   fi
   timeout 30 wineserver -k >/dev/null 2>&1
   timeout 30 wineserver -w >/dev/null 2>&1
-  rm -rf "$WINEPREFIX"
 }
 trap finish EXIT
 
