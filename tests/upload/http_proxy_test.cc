@@ -100,7 +100,7 @@ TEST(FindProxy, BypassedHostGoesDirect) {
   EXPECT_EQ("p2", FindHttpProxy(&settings, "drive.example.com").host);
 }
 
-PosixProxySettings FromEnvironment(std::map<std::string, std::string> variables) {
+PosixProxySettings FromEnvironment(const std::map<std::string, std::string>& variables) {
   return PosixProxySettings([variables](const char* name, std::string* value) {
     auto it = variables.find(name);
     if (it == variables.end() || it->second.empty()) {

@@ -87,9 +87,11 @@ TEST(RequestLayout, WholeMessageLineByLine) {
   const std::string message = request.head + request.bodyPrefix + "RIFFDATA" + request.closing;
   const std::string delimiter = "----lumoxx1700000000--lumozed";
   const std::string contentLength = std::to_string(request.bodyPrefix.size() + 8 + 35);
-  std::vector<std::string> expected = {
+  const std::string requestLine =
       "POST /workdesk/handle?asession=0123456789abcdef0123456789abcdef&auser=jo"
-      "&adomain=example&taction=user_uploadx_action&pdrive=p&target_dir=voice%20memos HTTP/1.1",
+      "&adomain=example&taction=user_uploadx_action&pdrive=p&target_dir=voice%20memos HTTP/1.1";
+  std::vector<std::string> expected = {
+      requestLine,
       "Host: drive.example.com",
       "Connection: close",
       "Content-Type: multipart/form-data; boundary=--lumoxx1700000000--lumozed",

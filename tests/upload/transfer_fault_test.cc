@@ -83,10 +83,10 @@ TEST_F(FaultTransfer, StalledPeerFailsWhenTheTimeLimitRunsOut) {
 }
 
 TEST_F(FaultTransfer, ResetInTheMiddleOfTheBodyIsASendFailure) {
-  WriteRecording(Pattern(24 * 1000 * 1000));
+  WriteRecording(Pattern(size_t{24} * 1000 * 1000));
   FaultScript script;
   script.action = Action::kResetAfter;
-  script.resetAfterBytes = 64 * 1024;
+  script.resetAfterBytes = size_t{64} * 1024;
   EXPECT_EQ(kOutcomeSendParaError, SendTo(script));
   EXPECT_TRUE(kernel.MessageBoxes().empty());
 }
@@ -191,7 +191,7 @@ TEST_F(FaultTransfer, RequestTooLargeIsRefusedBeforeAnyConnection) {
 
 TEST(TransferArithmetic, ChunkSizes) {
   EXPECT_EQ(60000u, ChunkSize(120000));
-  EXPECT_EQ(60000u, ChunkSize(200 * 1000 * 1000));
+  EXPECT_EQ(60000u, ChunkSize(uint64_t{200} * 1000 * 1000));
   EXPECT_EQ(11999u, ChunkSize(119999));
   EXPECT_EQ(9604u, ChunkSize(96044));
   EXPECT_EQ(10u, ChunkSize(50));
@@ -203,7 +203,7 @@ TEST(TransferArithmetic, ProgressIsTruncatedAfterRoundingTheQuotient) {
   EXPECT_EQ(28, ProgressPercent(29, 100));
   EXPECT_EQ(100, ProgressPercent(100, 100));
   EXPECT_EQ(99, ProgressPercent(119990, 119999));
-  EXPECT_EQ(0, ProgressPercent(1, 200 * 1000 * 1000));
+  EXPECT_EQ(0, ProgressPercent(1, uint64_t{200} * 1000 * 1000));
 }
 
 TEST(TransferArithmetic, ProxyPortText) {
