@@ -1,6 +1,5 @@
 #include "platform/win32/win32_sockets.h"
 
-#include <windows.h>
 #include <winsock2.h>
 
 #include <chrono>
