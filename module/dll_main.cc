@@ -1,5 +1,6 @@
 // The module's entry point and its four exports.
 #include "module/class_factory.h"
+#include "module/module_platform.h"
 #include "module/module_state.h"
 #include "module/registration.h"
 
@@ -27,7 +28,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
 }
 
 STDAPI DllCanUnloadNow() {
-  return ModuleLockCount() == 0 ? S_OK : S_FALSE;
+  // An upload worker's code lives in this module: it stays while one runs.
+  return ModuleLockCount() == 0 && !tamborix::ModuleThreadsRunning() ? S_OK : S_FALSE;
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* out) {

@@ -4,16 +4,11 @@
 
 #include "module/com_util.h"
 #include "module/dialog_extent.h"
+#include "module/module_platform.h"
 #include "module/module_state.h"
 
 namespace tamborix {
 namespace {
-
-Platform KernelOnly(Kernel* kernel) {
-  Platform platform;
-  platform.kernel = kernel;
-  return platform;
-}
 
 // Where each interface the object answers sits in the object.
 struct InterfaceEntry {
@@ -136,7 +131,7 @@ IPropertyNotifySink* PropertySinkList::Take(size_t position) const {
   return sink;
 }
 
-ObjectParts::ObjectParts() : control(KernelOnly(&kernel)) {}
+ObjectParts::ObjectParts() : control(ModulePlatform()) {}
 
 bool AnswersInterface(REFIID riid) {
   return FindInterface(riid) != nullptr;

@@ -16,7 +16,6 @@
 
 #include "control/recorder_control.h"
 #include "module/com_headers.h"
-#include "platform/win32/win32_kernel.h"
 
 namespace tamborix {
 
@@ -50,11 +49,10 @@ class PropertySinkList {
   std::vector<IPropertyNotifySink*> positions_;
 };
 
-// The object's C++ parts: the platform, the control's own logic and the
-// property-change sinks.
+// The object's C++ parts: the control's own logic, on the module's shared
+// platform, and the property-change sinks.
 struct ObjectParts {
   ObjectParts();
-  Win32Kernel kernel;
   RecorderControl control;
   PropertySinkList propertySinks;
 };

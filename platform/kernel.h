@@ -5,7 +5,7 @@
 // separator, as the control builds them; an implementation on a system with
 // another separator translates them.
 //
-// Threading: OpenForReading, ShowMessageBox and Now may be called from any
+// Threading: OpenForReading, IsLeadByte, ShowMessageBox and Now may be called from any
 // thread; everything else only on the user-interface thread.
 //
 // Method names avoid the Win32 function names that windows.h turns into
@@ -59,6 +59,12 @@ class Kernel {
   virtual std::string WideToNarrow(const std::u16string& text) = 0;
   virtual std::u16string NarrowToWide(const std::string& text) = 0;
   virtual std::string Utf8ToNarrow(const std::string& text) = 0;
+
+  // Whether `byte` starts a double-byte character of the system code page,
+  // whose second byte may look like an ASCII character such as a backslash.
+  // Never true for UTF-8, where every byte of a multi-byte character is at
+  // least 0x80. May be called from any thread.
+  virtual bool IsLeadByte(unsigned char byte) = 0;
 
   // A modal message box: caption "tamborix", exclamation icon, OK only.
   // Returns when the user has closed it.

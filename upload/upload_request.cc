@@ -60,7 +60,7 @@ std::string BuildFileFieldHead(const std::string& name, const std::string& path)
          kCrLf + "Content-Type: application/octet-stream" + kCrLf + kCrLf;
 }
 
-std::string LastPathComponent(const std::string& path, LeadBytePredicate isLeadByte) {
+std::string LastPathComponent(const std::string& path, const LeadBytePredicate& isLeadByte) {
   size_t start = 0;
   for (size_t i = 0; i < path.size(); ++i) {
     auto byte = static_cast<unsigned char>(path[i]);
@@ -74,7 +74,7 @@ std::string LastPathComponent(const std::string& path, LeadBytePredicate isLeadB
 }
 
 RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest* request,
-                                  std::string* refusedInput, LeadBytePredicate isLeadByte) {
+                                  std::string* refusedInput, const LeadBytePredicate& isLeadByte) {
   auto refuse = [refusedInput](RequestRefusal refusal, const char* name) {
     if (refusedInput != nullptr) {
       *refusedInput = name;

@@ -10,11 +10,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
-#include "upload/code_page.h"
-
 namespace tamborix {
+
+// Tells whether a byte starts a double-byte character of the system code
+// page (Kernel::IsLeadByte); null when no byte does, as in UTF-8.
+using LeadBytePredicate = std::function<bool(unsigned char byte)>;
 
 // Each block is built within a fixed area that also counts a terminating
 // zero byte; a request whose parts would not fit is refused.
@@ -56,7 +59,7 @@ enum class RequestRefusal {
 // when the parts together are too large.
 RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest* request,
                                   std::string* refusedInput = nullptr,
-                                  LeadBytePredicate isLeadByte = IsSystemLeadByte);
+                                  const LeadBytePredicate& isLeadByte = nullptr);
 
 // "--lumoxx<stamp>--lumozed".
 std::string UploadBoundary(int64_t stamp);
@@ -78,6 +81,6 @@ std::string BuildFileFieldHead(const std::string& name, const std::string& path)
 // one. A backslash that is the second byte of a double-byte character does
 // not count.
 std::string LastPathComponent(const std::string& path,
-                              LeadBytePredicate isLeadByte = IsSystemLeadByte);
+                              const LeadBytePredicate& isLeadByte = nullptr);
 
 }  // namespace tamborix

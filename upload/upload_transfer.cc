@@ -108,7 +108,10 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   input.fileSize = fileSize;
   UploadRequest request;
   std::string refusedInput;
-  switch (BuildUploadRequest(input, &request, &refusedInput)) {
+  const LeadBytePredicate isLeadByte = [&kernel](unsigned char byte) {
+    return kernel.IsLeadByte(byte);
+  };
+  switch (BuildUploadRequest(input, &request, &refusedInput, isLeadByte)) {
     case RequestRefusal::kNone:
       break;
     case RequestRefusal::kUnsafeValue:

@@ -71,6 +71,7 @@ class MemoryKernel : public Kernel {
   std::string WideToNarrow(const std::u16string& text) override;
   std::u16string NarrowToWide(const std::string& text) override;
   std::string Utf8ToNarrow(const std::string& text) override;
+  bool IsLeadByte(unsigned char /*byte*/) override { return false; }
   void ShowMessageBox(const std::string& text) override;
   int64_t Now() override;
 

@@ -167,6 +167,10 @@ std::string Win32Kernel::Utf8ToNarrow(const std::string& text) {
   return ToNarrow(*this, CP_ACP, ToWide(*this, CP_UTF8, text));
 }
 
+bool Win32Kernel::IsLeadByte(unsigned char byte) {
+  return IsDBCSLeadByte(byte) != FALSE;
+}
+
 void Win32Kernel::ShowMessageBox(const std::string& text) {
   if (MessageBoxA(nullptr, text.c_str(), kMessageBoxCaption, MB_OK | MB_ICONEXCLAMATION) == 0) {
     Fail("MessageBoxA");

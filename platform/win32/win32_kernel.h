@@ -27,6 +27,7 @@ class Win32Kernel : public Kernel {
   std::string WideToNarrow(const std::u16string& text) override;
   std::u16string NarrowToWide(const std::string& text) override;
   std::string Utf8ToNarrow(const std::string& text) override;
+  bool IsLeadByte(unsigned char byte) override;
   void ShowMessageBox(const std::string& text) override;
   int64_t Now() override;
 

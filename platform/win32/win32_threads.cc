@@ -36,14 +36,21 @@ class Win32Event : public AutoResetEvent {
   HANDLE event_;
 };
 
-DWORD WINAPI RunBody(LPVOID argument) {
-  auto* body = static_cast<std::function<void()>*>(argument);
-  (*body)();
-  delete body;
-  return 1;
-}
-
 }  // namespace
+
+struct ThreadStart {
+  std::function<void()> body;
+  Win32Threads* threads;
+
+  static DWORD WINAPI Run(LPVOID argument) {
+    auto* start = static_cast<ThreadStart*>(argument);
+    start->body();
+    Win32Threads* threads = start->threads;
+    delete start;
+    threads->running_.fetch_sub(1);
+    return 1;
+  }
+};
 
 Win32Error Win32Threads::LastError() const {
   return lastError;
@@ -59,11 +66,13 @@ std::unique_ptr<AutoResetEvent> Win32Threads::CreateAutoResetEvent(bool initiall
 }
 
 bool Win32Threads::StartThread(std::function<void()> body) {
-  auto* owned = new std::function<void()>(std::move(body));
-  HANDLE thread = CreateThread(nullptr, 0, RunBody, owned, 0, nullptr);
+  auto* start = new ThreadStart{std::move(body), this};
+  running_.fetch_add(1);
+  HANDLE thread = CreateThread(nullptr, 0, &ThreadStart::Run, start, 0, nullptr);
   if (thread == nullptr) {
     lastError = Win32Error::FromLastError("CreateThread");
-    delete owned;
+    running_.fetch_sub(1);
+    delete start;
     return false;
   }
   CloseHandle(thread);

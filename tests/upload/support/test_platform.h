@@ -87,6 +87,7 @@ class FaultyKernel : public Kernel {
   std::string WideToNarrow(const std::u16string& text) override { return real_.WideToNarrow(text); }
   std::u16string NarrowToWide(const std::string& text) override { return real_.NarrowToWide(text); }
   std::string Utf8ToNarrow(const std::string& text) override { return real_.Utf8ToNarrow(text); }
+  bool IsLeadByte(unsigned char byte) override { return real_.IsLeadByte(byte); }
   void ShowMessageBox(const std::string& text) override { real_.ShowMessageBox(text); }
   int64_t Now() override { return real_.Now(); }
 

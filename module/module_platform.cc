@@ -1,0 +1,41 @@
+#include "module/module_platform.h"
+
+#include "platform/win32/win32_kernel.h"
+#include "platform/win32/win32_proxy_settings.h"
+#include "platform/win32/win32_sockets.h"
+#include "platform/win32/win32_threads.h"
+
+namespace tamborix {
+namespace {
+
+struct ModuleServices {
+  Win32Kernel kernel;
+  Win32Sockets sockets;
+  Win32ProxySettings proxySettings;
+  Win32Threads threads;
+  Platform platform;
+
+  ModuleServices() {
+    platform.kernel = &kernel;
+    platform.sockets = &sockets;
+    platform.proxySettings = &proxySettings;
+    platform.threads = &threads;
+  }
+};
+
+ModuleServices& Services() {
+  static ModuleServices services;
+  return services;
+}
+
+}  // namespace
+
+const Platform& ModulePlatform() {
+  return Services().platform;
+}
+
+bool ModuleThreadsRunning() {
+  return Services().threads.RunningCount() > 0;
+}
+
+}  // namespace tamborix
