@@ -12,13 +12,16 @@
 namespace tamborix {
 
 const char kConsoleHelp[] =
-    "usage: tamborix-console [SCRIPT]\n"
+    "usage: tamborix-console [--network] [SCRIPT]\n"
     "\n"
     "Runs the recorder control on the in-memory platform (no sound card, no\n"
     "windows, time moves only when told) and drives it from SCRIPT, or from\n"
     "standard input, one command a line. It prints every event fired\n"
     "(event OnPlayimg (5)), every message box (box \"...\") and what `show`\n"
     "and `get` ask for. Commands are echoed with \"> \" in front.\n"
+    "With --network, UPLOAD sends the recording over real sockets (through\n"
+    "the proxy named by http_proxy, unless no_proxy says otherwise); without\n"
+    "it the control has no network and every upload fails.\n"
     "\n"
     "Page and system:\n"
     "  set NAME VALUE      call a setter as a script would; NAME is FileName,\n"
@@ -140,11 +143,15 @@ const char* OnOff(bool on) {
 
 }  // namespace
 
-ConsoleSession::ConsoleSession(std::ostream& out, std::ostream& errors)
+ConsoleSession::ConsoleSession(std::ostream& out, std::ostream& errors, const Platform& network)
     : out_(out), errors_(errors) {
   memory_.kernel.SetMessageBoxHook(
       [this](const std::string& text) { out_ << "box " << Quoted(text) << "\n"; });
-  control_ = std::make_unique<RecorderControl>(memory_.platform());
+  Platform platform = memory_.platform();
+  platform.sockets = network.sockets;
+  platform.proxySettings = network.proxySettings;
+  platform.threads = network.threads;
+  control_ = std::make_unique<RecorderControl>(platform);
   control_->events().Advise(std::make_shared<PrintingSink>(out_));
 }
 
@@ -380,6 +387,12 @@ bool ConsoleSession::Show() {
        << trackbar.rangeMax << " combo=" << Quoted(chosen)
        << " clock=" << (w.TimerRunning(kClockTimerId) ? "running" : "stopped")
        << " devices-open=" << memory_.device.OpenDeviceIds().size() << "\n";
+  // The progress bar stays hidden until the first upload shows it.
+  const ItemState& progress = w.Item(kProgressBar);
+  if (progress.visible) {
+    out_ << "panel progress=" << progress.position << " of " << progress.rangeMin << ".."
+         << progress.rangeMax << "\n";
+  }
   return true;
 }
 

@@ -20,8 +20,9 @@ extern const char kConsoleHelp[];
 class ConsoleSession {
  public:
   // Everything the session prints goes to `out`; mistakes in the script go
-  // to `errors`.
-  ConsoleSession(std::ostream& out, std::ostream& errors);
+  // to `errors`. The sockets, proxy settings and threads of `network` (all
+  // null for a control without network) serve the uploads.
+  ConsoleSession(std::ostream& out, std::ostream& errors, const Platform& network = Platform());
   ~ConsoleSession();
   ConsoleSession(const ConsoleSession&) = delete;
   ConsoleSession& operator=(const ConsoleSession&) = delete;
