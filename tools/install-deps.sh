@@ -22,4 +22,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 $sudo dpkg --add-architecture i386
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
