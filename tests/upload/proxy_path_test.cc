@@ -3,9 +3,7 @@
 // service on port 80.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "control/recorder_state.h"
@@ -13,6 +11,7 @@
 #include "platform/posix/posix_proxy_settings.h"
 #include "platform/posix/posix_sockets.h"
 #include "tests/upload/support/loopback.h"
+#include "tests/upload/support/service_on_port80.h"
 #include "tests/upload/support/test_platform.h"
 #include "tests/upload/support/upload_fixture.h"
 #include "tools/storage_service/storage_service.h"
@@ -31,31 +30,15 @@ class ThroughTinyproxy : public UploadFixture {
     if (Tinyproxy::Program().empty()) {
       GTEST_SKIP() << "tinyproxy is not installed";
     }
-    address_ = OnFreeLoopbackAddress([this](const std::string& address) {
-      StorageServiceOptions options;
-      options.address = address;
-      options.port = 80;
-      options.root = root_.path();
-      auto service = std::make_unique<StorageService>(options);
-      if (!service->Start()) {
-        return false;
-      }
-      service_ = std::move(service);
-      return true;
-    });
-    if (address_.empty()) {
+    service_ = StartServiceOnPort80(root_.path(), UINT64_MAX, &address_);
+    if (!service_) {
       GTEST_SKIP() << "no loopback address free on port 80 (binding it needs root)";
     }
     ASSERT_TRUE(proxy_.Start(proxyFolder_.path())) << "tinyproxy did not start";
     job.host = address_;
   }
 
-  std::string Stored() {
-    std::ifstream in(root_.path() + "/alice/voice memos/take.wav", std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-  }
+  std::string Stored() { return ReadLocalFile(root_.path() + "/alice/voice memos/take.wav"); }
 
   // The settings a user with http_proxy and no_proxy in the environment has.
   PosixProxySettings Settings(const std::string& noProxy) {

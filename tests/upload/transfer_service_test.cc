@@ -4,12 +4,12 @@
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "platform/posix/posix_kernel.h"
 #include "platform/posix/posix_sockets.h"
 #include "tests/upload/support/loopback.h"
+#include "tests/upload/support/service_on_port80.h"
 #include "tests/upload/support/test_platform.h"
 #include "tests/upload/support/upload_fixture.h"
 #include "tools/storage_service/storage_service.h"
@@ -19,31 +19,12 @@
 namespace tamborix::testing {
 namespace {
 
-std::string ReadLocalFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 class ServiceTransfer : public UploadFixture {
  protected:
   void SetUp() override {
     UploadFixture::SetUp();
-    address_ = OnFreeLoopbackAddress([this](const std::string& address) {
-      StorageServiceOptions options;
-      options.address = address;
-      options.port = 80;
-      options.root = root_.path();
-      options.quotaBytes = quotaBytes_;
-      auto service = std::make_unique<StorageService>(options);
-      if (!service->Start()) {
-        return false;
-      }
-      service_ = std::move(service);
-      return true;
-    });
-    if (address_.empty()) {
+    service_ = StartServiceOnPort80(root_.path(), quotaBytes_, &address_);
+    if (!service_) {
       GTEST_SKIP() << "no loopback address free on port 80 (binding it needs root)";
     }
     job.host = address_;

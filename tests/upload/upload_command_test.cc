@@ -3,9 +3,7 @@
 // to the reference storage service, and the event the page hears.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "platform/posix/posix_sockets.h"
 #include "platform/window_messages.h"
 #include "tests/upload/support/loopback.h"
+#include "tests/upload/support/service_on_port80.h"
 #include "tests/upload/support/test_platform.h"
 #include "tools/storage_service/storage_service.h"
 
@@ -34,20 +33,8 @@ class EventLog : public EventSink {
 class UploadCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    address_ = OnFreeLoopbackAddress([this](const std::string& address) {
-      StorageServiceOptions options;
-      options.address = address;
-      options.port = 80;
-      options.root = root_.path();
-      options.quotaBytes = 200000;
-      auto service = std::make_unique<StorageService>(options);
-      if (!service->Start()) {
-        return false;
-      }
-      service_ = std::move(service);
-      return true;
-    });
-    if (address_.empty()) {
+    service_ = StartServiceOnPort80(root_.path(), 200000, &address_);
+    if (!service_) {
       GTEST_SKIP() << "no loopback address free on port 80 (binding it needs root)";
     }
     memory_.kernel.SetEnvironment("USERPROFILE", "c:\\Users\\ann");
@@ -82,10 +69,7 @@ class UploadCommand : public ::testing::Test {
   }
 
   std::string Stored(const std::string& relative) {
-    std::ifstream in(root_.path() + "/" + relative, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return ReadLocalFile(root_.path() + "/" + relative);
   }
 
   MemoryPlatform memory_;

@@ -1,0 +1,36 @@
+#include "tests/upload/support/service_on_port80.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "tests/upload/support/loopback.h"
+
+namespace tamborix::testing {
+
+std::unique_ptr<StorageService> StartServiceOnPort80(const std::string& root, uint64_t quotaBytes,
+                                                     std::string* address) {
+  std::unique_ptr<StorageService> started;
+  *address = OnFreeLoopbackAddress([&](const std::string& candidate) {
+    StorageServiceOptions options;
+    options.address = candidate;
+    options.port = 80;
+    options.root = root;
+    options.quotaBytes = quotaBytes;
+    auto service = std::make_unique<StorageService>(options);
+    if (!service->Start()) {
+      return false;
+    }
+    started = std::move(service);
+    return true;
+  });
+  return started;
+}
+
+std::string ReadLocalFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+}  // namespace tamborix::testing
