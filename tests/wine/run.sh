@@ -7,7 +7,8 @@
 #   - Wine's script host runs recorder.vbs and recorder.js against the
 #     control, late-bound through its type library;
 #   - tamborix_client.exe drives the control through COM, and
-#     tamborix_module_test.exe checks event firing and the Win32 kernel;
+#     tamborix_module_test.exe checks event firing, the Win32 kernel, and an
+#     upload over Winsock and Win32 threads to a proxy on loopback;
 #   - regsvr32 /u removes the entries again.
 # A watcher program answers the control's message boxes and logs their texts,
 # which are checked too. Nothing is installed: the run uses a fresh Wine prefix
