@@ -7,34 +7,6 @@
 namespace tamborix_wine {
 namespace {
 
-// An event sink: answers the event interface when `events` is set.
-class EventSink : public TestObject<IDispatch> {
- public:
-  explicit EventSink(bool events = true) : events_(events) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) ||
-        (events_ && IsEqualGUID(riid, DIID__IRecorderDialogEvents))) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return S_OK;
-  }
-
- private:
-  bool events_;
-};
-
 class PropertySink : public TestObject<IPropertyNotifySink> {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -95,8 +67,8 @@ TEST_GROUP(ConnectionPoints) {
 }
 
 TEST_GROUP(EventSinkCookies) {
-  EventSink a, b, c;
-  EventSink plain(false);
+  TestEventSink a, b, c;
+  TestEventSink plain(false);
   {
     Ref<IConnectionPointContainer> container;
     CHECK_HR(CreateControl(IID_IConnectionPointContainer, container.OutVoid()), S_OK);

@@ -294,31 +294,8 @@ TEST_GROUP(NotActiveInPlace) {
   DeleteDC(dc);
 }
 
-class NullSink : public TestObject<IDispatch> {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) ||
-        IsEqualGUID(riid, DIID__IRecorderDialogEvents)) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return S_OK;
-  }
-};
-
 TEST_GROUP(QuickActivation) {
-  NullSink events;
+  TestEventSink events;
   {
     Ref<IQuickActivate> quick;
     CHECK_HR(CreateControl(IID_IQuickActivate, quick.OutVoid()), S_OK);

@@ -82,4 +82,33 @@ class Bstr {
 // SoundFileName as text ("<null>" for a null string).
 std::wstring SoundFileName(IRecorderDialog* dialog);
 
+// An event sink that ignores every event: answers the event interface when
+// `events` is set, and only IDispatch otherwise.
+class TestEventSink : public TestObject<IDispatch> {
+ public:
+  explicit TestEventSink(bool events = true) : events_(events) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) ||
+        (events_ && IsEqualGUID(riid, DIID__IRecorderDialogEvents))) {
+      *out = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return S_OK;
+  }
+
+ private:
+  bool events_;
+};
+
 }  // namespace tamborix_wine

@@ -132,26 +132,43 @@ std::string Recording() {
   return bytes;
 }
 
-TEST_GROUP(UploadThroughWinsockAndWin32Threads) {
-  char temp[MAX_PATH] = {0};
-  GetTempPathA(sizeof temp, temp);
-  const std::string path = std::string(temp) + "tamborix_upload.wav";
-  const std::string recording = Recording();
-  {
-    std::ofstream out(path, std::ios::binary);
-    out << recording;
+// The real Win32 pieces, with the test's proxy named in the settings.
+struct Win32Upload {
+  explicit Win32Upload(int proxyPort) : settings(proxyPort) {
+    platform.kernel = &kernel;
+    platform.sockets = &sockets;
+    platform.proxySettings = &settings;
+    platform.threads = &threads;
+  }
+  // Waits a little for the worker, which ends on its own thread.
+  bool WorkersEnded() {
+    for (int i = 0; i < 100 && threads.RunningCount() > 0; ++i) {
+      Sleep(10);
+    }
+    return threads.RunningCount() == 0;
   }
 
-  OneShotProxy proxy("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nOK");
   Win32Kernel kernel;
   Win32Sockets sockets;
   Win32Threads threads;
-  NamedProxy settings(proxy.port());
+  NamedProxy settings;
   Platform platform;
-  platform.kernel = &kernel;
-  platform.sockets = &sockets;
-  platform.proxySettings = &settings;
-  platform.threads = &threads;
+};
+
+std::string TempPath(const char* name, const std::string& content) {
+  char temp[MAX_PATH] = {0};
+  GetTempPathA(sizeof temp, temp);
+  const std::string path = std::string(temp) + name;
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+  return path;
+}
+
+TEST_GROUP(UploadThroughWinsockAndWin32Threads) {
+  const std::string recording = Recording();
+  const std::string path = TempPath("tamborix_upload.wav", recording);
+  OneShotProxy proxy("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nOK");
+  Win32Upload upload(proxy.port());
 
   RecorderState state;
   state.fullPath = path;
@@ -161,7 +178,7 @@ TEST_GROUP(UploadThroughWinsockAndWin32Threads) {
   state.domain = "example.org";
   state.targetDir = "inbox";
   ProgressWindow window;
-  CHECK(RunUpload(state, platform, window));
+  CHECK(RunUpload(state, upload.platform, window));
   CHECK(window.shown);
   CHECK(window.position == 100);
 
@@ -174,40 +191,20 @@ TEST_GROUP(UploadThroughWinsockAndWin32Threads) {
   REQUIRE(body != std::string::npos);
   CHECK(request.compare(body + fileHead.size(), recording.size(), recording) == 0);
 
-  // The worker has ended (or is ending) on its own thread.
-  for (int i = 0; i < 100 && threads.RunningCount() > 0; ++i) {
-    Sleep(10);
-  }
-  CHECK(threads.RunningCount() == 0);
+  CHECK(upload.WorkersEnded());
   DeleteFileA(path.c_str());
 }
 
 TEST_GROUP(UploadRefusedByTheServerIsAFailure) {
-  char temp[MAX_PATH] = {0};
-  GetTempPathA(sizeof temp, temp);
-  const std::string path = std::string(temp) + "tamborix_refused.wav";
-  {
-    std::ofstream out(path, std::ios::binary);
-    out << "RIFF....";
-  }
+  const std::string path = TempPath("tamborix_refused.wav", "RIFF....");
   OneShotProxy proxy("HTTP/1.1 200 OK\r\nContent-Length: 15\r\n\r\nlumo_quota_full");
-  Win32Kernel kernel;
-  Win32Sockets sockets;
-  Win32Threads threads;
-  NamedProxy settings(proxy.port());
-  Platform platform;
-  platform.kernel = &kernel;
-  platform.sockets = &sockets;
-  platform.proxySettings = &settings;
-  platform.threads = &threads;
+  Win32Upload upload(proxy.port());
   RecorderState state;
   state.fullPath = path;
   state.host = "storage.example";
   ProgressWindow window;
-  CHECK(!RunUpload(state, platform, window));
-  for (int i = 0; i < 100 && threads.RunningCount() > 0; ++i) {
-    Sleep(10);
-  }
+  CHECK(!RunUpload(state, upload.platform, window));
+  CHECK(upload.WorkersEnded());
   DeleteFileA(path.c_str());
 }
 
