@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds one flavour of the project.
-#   tools/build.sh native [sanitizers]   -> build/native[-sanitizers]
+#   tools/build.sh native [sanitizers]   -> build/native[-sanitizers] (Debug)
+#   tools/build.sh release               -> build/release (Release, for benchmarks)
 #   tools/build.sh i686 | x86_64         -> build/<arch> (mingw-w64 cross build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,6 +11,10 @@ case "$flavour" in
     san=${2:-}
     dir="$root/build/native${san:+-${san//,/-}}"
     cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMBORIX_SANITIZE="$san" >/dev/null
+    ;;
+  release)
+    dir="$root/build/release"
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
     ;;
   i686|x86_64)
     dir="$root/build/$flavour"
