@@ -3,7 +3,8 @@
 #   1. the native tests under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   2. the same tests under ThreadSanitizer,
 #   3. the mingw-w64 cross builds for i686 and x86_64,
-#   4. the Windows module's tests under Wine: both architectures, or x86_64
+#   4. the libFuzzer targets, about 20 s each, one test per target;
+#   5. the Windows module's tests under Wine: both architectures, or x86_64
 #      alone where the kernel runs no 32-bit programs (the i686 stage is then
 #      reported as skipped, with its reason).
 # Ends with one line "tests: N passed, M failed, K skipped". A skip is never a
@@ -60,19 +61,26 @@ for arch in i686 x86_64; do
   fi
 done
 
-count_summary() {  # count_summary <log>: adds "N passed, M failed[, K skipped]"
+count_summary() {  # count_summary <log>: adds "[fuzz: ]N passed, M failed[, K skipped]"
   local line
-  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$1" | tail -n 1)
+  line=$(grep -E '^(fuzz: )?[0-9]+ passed, [0-9]+ failed' "$1" | tail -n 1)
   if [ -z "$line" ]; then
     broken=1
     return
   fi
+  line=${line#fuzz: }
   passed=$((passed + $(cut -d' ' -f1 <<<"$line")))
   failed=$((failed + $(cut -d' ' -f3 <<<"$line")))
   if [[ $line =~ ([0-9]+)\ skipped ]]; then
     skipped=$((skipped + BASH_REMATCH[1]))
   fi
 }
+
+echo "== fuzz targets"
+log=build/fuzz.log
+bash tools/fuzz.sh >"$log" 2>&1
+grep -E '^(FAIL|fuzz:)|crash' "$log"
+count_summary "$log"
 
 echo "== Windows module under Wine"
 log=build/wine.log
