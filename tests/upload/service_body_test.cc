@@ -45,7 +45,8 @@ class ServiceBody : public ::testing::Test {
     }
     std::string reply = connection.Reply();
     EXPECT_EQ(0u, reply.rfind("HTTP/1.1 " + std::to_string(status), 0)) << reply.substr(0, 200);
-    EXPECT_TRUE(keptFile_ == Stored()) << "the kept file changed to " << Stored().size() << " bytes";
+    EXPECT_TRUE(keptFile_ == Stored())
+        << "the kept file changed to " << Stored().size() << " bytes";
     EXPECT_TRUE(std::filesystem::is_empty(root_.path() + "/.incoming"));
     UploadRecord record = service_->Records().back();
     EXPECT_EQ(status, record.status);
@@ -73,9 +74,9 @@ TEST_F(ServiceBody, FormWithoutItsClosingDelimiter) {
 
 TEST_F(ServiceBody, ContentLengthShortOfTheBody) {
   // The service reads as far as the length says and finds the form unfinished.
-  ExpectRefused(replacement_.Head(-40000) +
-                    replacement_.body.substr(0, replacement_.body.size() - 40000),
-                false, 400);
+  ExpectRefused(
+      replacement_.Head(-40000) + replacement_.body.substr(0, replacement_.body.size() - 40000),
+      false, 400);
 }
 
 TEST_F(ServiceBody, ClientStallingInsideTheFile) {

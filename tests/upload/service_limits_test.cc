@@ -101,7 +101,7 @@ TEST_F(ServiceLimits, SlowClientIsCutOffAtTheTimeLimit) {
   EXPECT_LT(inBody.Trickle(upload.body, milliseconds(20)), upload.body.size());
   EXPECT_EQ(0u, inBody.Reply().rfind("HTTP/1.1 408", 0));
   ASSERT_EQ(1u, service_->Records().size());
-  EXPECT_EQ(408, service_->Records().back().status);
+  EXPECT_EQ(408, service_->Records().back().status) << service_->Records().back().reason;
   EXPECT_TRUE(IncomingIsEmpty());
 }
 
