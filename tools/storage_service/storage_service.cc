@@ -7,11 +7,14 @@
 
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
+
+#include "tools/storage_service/timed_server.h"
 
 namespace tamborix {
 namespace {
@@ -22,6 +25,9 @@ constexpr char kAction[] = "user_uploadx_action";
 constexpr char kProgramVersion[] = "   2.6";
 constexpr char kProgramName[] = "   recorder_upload";
 constexpr size_t kFieldLimit = 8192;
+constexpr size_t kPartLimit = 32;
+// Where files wait until they arrived whole; no user name can reach it.
+constexpr char kIncomingFolder[] = ".incoming";
 
 const char* const kQueryKeys[] = {"asession", "auser",  "adomain",
                                   "taction",  "pdrive", "target_dir"};
@@ -43,14 +49,20 @@ bool IsPlainName(const std::string& name) {
   return true;
 }
 
+// A plain name that cannot be one of the service's own folders, which start
+// with a dot.
+bool IsStorableName(const std::string& name) {
+  return IsPlainName(name) && name[0] != '.';
+}
+
 // The target folder's parts, split at slashes and backslashes; false when a
-// part is not a plain name.
+// part is not a storable name.
 bool FolderParts(const std::string& folder, std::vector<std::string>* parts) {
   std::string part;
   for (size_t i = 0; i <= folder.size(); ++i) {
     if (i == folder.size() || folder[i] == '/' || folder[i] == '\\') {
       if (!part.empty()) {
-        if (!IsPlainName(part)) {
+        if (!IsStorableName(part)) {
           return false;
         }
         parts->push_back(part);
@@ -113,6 +125,7 @@ struct Incoming {
   bool fileSeen = false;
   std::string problem;  // the first thing wrong with the body
   std::string fileParameter;
+  bool skipping = false;  // inside a part past kPartLimit
   uint64_t fileBytes = 0;
   std::string tempPath;
   std::FILE* temp = nullptr;
@@ -126,6 +139,18 @@ struct Incoming {
     }
   }
 };
+
+std::string Clipped(const std::string& text) {
+  return text.substr(0, kRecordedTextLimit);
+}
+
+std::map<std::string, std::string> Clipped(const std::map<std::string, std::string>& values) {
+  std::map<std::string, std::string> clipped;
+  for (const auto& [key, value] : values) {
+    clipped.emplace(Clipped(key), Clipped(value));
+  }
+  return clipped;
+}
 
 }  // namespace
 
@@ -156,7 +181,8 @@ std::string PercentDecode(const std::string& text) {
 
 class StorageService::Impl {
  public:
-  explicit Impl(StorageServiceOptions options) : options_(std::move(options)) {
+  explicit Impl(StorageServiceOptions options)
+      : options_(std::move(options)), http_(options_.requestTimeLimit, options_.workers) {
     // Only SO_REUSEADDR: with SO_REUSEPORT a second service could share the
     // address and take half of the connections.
     http_.set_socket_options([](socket_t sock) {
@@ -170,7 +196,7 @@ class StorageService::Impl {
 
   bool Start() {
     std::error_code error;
-    fs::create_directories(fs::path(options_.root) / ".incoming", error);
+    fs::create_directories(fs::path(options_.root) / kIncomingFolder, error);
     if (error) {
       return false;
     }
@@ -184,6 +210,7 @@ class StorageService::Impl {
     } else {
       return false;
     }
+    http_.WidenBacklog();
     serving_ = std::thread([this] { http_.listen_after_bind(); });
     // stop() is lost on a server that does not run yet, so Start returns
     // only once it does.
@@ -204,23 +231,27 @@ class StorageService::Impl {
 
   std::vector<UploadRecord> Records() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return records_;
+    return std::vector<UploadRecord>(records_.begin(), records_.end());
   }
 
  private:
   void Handle(const httplib::Request& request, httplib::Response& response,
               const httplib::ContentReader& reader) {
     UploadRecord record;
-    record.hostHeader = request.get_header_value("Host");
+    record.hostHeader = Clipped(request.get_header_value("Host"));
     for (const auto& [key, value] : request.params) {
-      record.query[key] = value;
+      record.query[Clipped(key)] = Clipped(value);
     }
     Incoming incoming;
+    bool whole = false;
     if (request.is_multipart_form_data()) {
-      reader([&](const httplib::MultipartFormData& part) { return BeginPart(part, &incoming); },
-             [&](const char* data, size_t size) { return TakeData(data, size, &incoming); });
+      // False unless the body arrived to its last byte and the form ended
+      // with its closing delimiter.
+      whole =
+          reader([&](const httplib::MultipartFormData& part) { return BeginPart(part, &incoming); },
+                 [&](const char* data, size_t size) { return TakeData(data, size, &incoming); });
     } else {
-      reader([](const char*, size_t) { return true; });
+      whole = reader([](const char*, size_t) { return true; });
       incoming.problem = "the body is not multipart/form-data";
     }
     if (incoming.temp != nullptr) {
@@ -229,25 +260,43 @@ class StorageService::Impl {
       }
       incoming.temp = nullptr;
     }
-    record.fields = incoming.fields;
-    record.fileParameter = incoming.fileParameter;
+    record.fields = Clipped(incoming.fields);
+    record.fileParameter = Clipped(incoming.fileParameter);
     record.fileBytes = incoming.fileBytes;
 
     std::lock_guard<std::mutex> lock(mutex_);
-    std::string reason =
-        incoming.problem.empty() ? CheckRequest(request, incoming) : incoming.problem;
-    if (!reason.empty()) {
-      record.status = 400;
-      record.reason = reason;
-      response.status = 400;
-      response.set_content("bad upload: " + reason + "\n", "text/plain");
+    if (!whole) {
+      bool late = TimedServer::RequestTimedOut();
+      Refuse(late ? 408 : 400,
+             late ? "the request took longer than the time limit" : "the body is incomplete",
+             &record, &response);
+    } else if (std::string reason =
+                   incoming.problem.empty() ? CheckRequest(request, incoming) : incoming.problem;
+               !reason.empty()) {
+      Refuse(400, reason, &record, &response);
     } else {
       Store(incoming, &record, &response);
     }
     records_.push_back(std::move(record));
+    while (records_.size() > options_.recordLimit) {
+      records_.pop_front();
+    }
+  }
+
+  static void Refuse(int status, const std::string& reason, UploadRecord* record,
+                     httplib::Response* response) {
+    record->status = status;
+    record->reason = Clipped(reason);
+    response->status = status;
+    response->set_content("bad upload: " + reason + "\n", "text/plain");
   }
 
   bool BeginPart(const httplib::MultipartFormData& part, Incoming* incoming) {
+    incoming->skipping = incoming->fields.size() + (incoming->fileSeen ? 1 : 0) >= kPartLimit;
+    if (incoming->skipping) {
+      incoming->problem = "the form has too many parts";
+      return true;
+    }
     incoming->inFile = part.name == "file";
     if (incoming->inFile) {
       if (incoming->fileSeen) {
@@ -256,7 +305,7 @@ class StorageService::Impl {
       }
       incoming->fileSeen = true;
       incoming->fileParameter = part.filename;
-      std::string pattern = (fs::path(options_.root) / ".incoming" / "upload-XXXXXX").string();
+      std::string pattern = (fs::path(options_.root) / kIncomingFolder / "upload-XXXXXX").string();
       int fd = mkstemp(pattern.data());
       if (fd < 0) {
         incoming->problem = "cannot create a temporary file";
@@ -279,6 +328,9 @@ class StorageService::Impl {
   }
 
   static bool TakeData(const char* data, size_t size, Incoming* incoming) {
+    if (incoming->skipping) {
+      return true;
+    }
     if (incoming->inFile) {
       incoming->fileBytes += size;
       if (incoming->temp != nullptr && std::fwrite(data, 1, size, incoming->temp) != size &&
@@ -341,15 +393,15 @@ class StorageService::Impl {
     if (!f.at("client_ip").empty() && !IsDottedAddress(f.at("client_ip"))) {
       return "client_ip is not an IPv4 address";
     }
-    if (!IsPlainName(f.at("auser"))) {
-      return "the user is not a plain name";
+    if (!IsStorableName(f.at("auser"))) {
+      return "the user is not a plain name or starts with a dot";
     }
     if (!IsPlainName(f.at("filename"))) {
       return "the file name is not a plain name";
     }
     std::vector<std::string> parts;
     if (!FolderParts(f.at("target_dir"), &parts)) {
-      return "the target folder leaves the user's folder";
+      return "the target folder leaves the user's folder or has a part starting with a dot";
     }
     return "";
   }
@@ -395,11 +447,11 @@ class StorageService::Impl {
   }
 
   StorageServiceOptions options_;
-  httplib::Server http_;
+  TimedServer http_;
   int port_ = 0;
   std::thread serving_;
-  mutable std::mutex mutex_;  // guards records_ and the files under the root
-  std::vector<UploadRecord> records_;
+  mutable std::mutex mutex_;          // guards records_ and the files under the root
+  std::deque<UploadRecord> records_;  // the latest options_.recordLimit
 };
 
 StorageService::StorageService(StorageServiceOptions options)

@@ -5,9 +5,12 @@
 //
 // Replies: 200 "OK ..." when the file is stored; 200 "lumo_quota_full" when
 // the user's stored bytes plus this file would pass the quota; 400 with the
-// reason when the request is malformed; 404 for any other path.
+// reason when the request is malformed or its body did not arrive whole; 408
+// when it did not arrive within the time limit; 404 for any other path. A
+// refused upload leaves the stored files as they were.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -21,9 +24,16 @@ struct StorageServiceOptions {
   int port = 0;  // 0: any free port
   std::string root;
   uint64_t quotaBytes = UINT64_MAX;  // per user
+  // Each request must arrive whole within this time, counted from when a
+  // worker takes its connection; a slower one is cut off.
+  std::chrono::milliseconds requestTimeLimit{std::chrono::minutes(2)};
+  size_t workers = 64;       // connections served at once
+  size_t recordLimit = 100;  // upload records kept, the latest ones
 };
 
-// What the service saw of one upload request, for the tests.
+// What the service saw of one upload request, for the tests. Each text keeps
+// at most its first kRecordedTextLimit bytes.
+constexpr size_t kRecordedTextLimit = 512;
 struct UploadRecord {
   int status = 0;
   std::string reason;  // why it was refused; "" when stored
@@ -53,7 +63,7 @@ class StorageService {
   // The port bound by Start.
   int port() const;
 
-  // Every upload request seen so far, in order.
+  // The latest upload requests seen (at most options.recordLimit), oldest first.
   std::vector<UploadRecord> Records() const;
 
  private:

@@ -9,13 +9,18 @@ namespace tamborix::testing {
 
 std::unique_ptr<StorageService> StartServiceOnPort80(const std::string& root, uint64_t quotaBytes,
                                                      std::string* address) {
+  StorageServiceOptions options;
+  options.root = root;
+  options.quotaBytes = quotaBytes;
+  return StartServiceOnPort80(options, address);
+}
+
+std::unique_ptr<StorageService> StartServiceOnPort80(StorageServiceOptions options,
+                                                     std::string* address) {
   std::unique_ptr<StorageService> started;
   *address = OnFreeLoopbackAddress([&](const std::string& candidate) {
-    StorageServiceOptions options;
     options.address = candidate;
     options.port = 80;
-    options.root = root;
-    options.quotaBytes = quotaBytes;
     auto service = std::make_unique<StorageService>(options);
     if (!service->Start()) {
       return false;

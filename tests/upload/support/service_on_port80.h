@@ -15,6 +15,9 @@ namespace tamborix::testing {
 // bound (binding port 80 needs root).
 std::unique_ptr<StorageService> StartServiceOnPort80(const std::string& root, uint64_t quotaBytes,
                                                      std::string* address);
+// The same with further options; their address and port are set here.
+std::unique_ptr<StorageService> StartServiceOnPort80(StorageServiceOptions options,
+                                                     std::string* address);
 
 // The whole content of a file on the local disk; "" when it cannot be read.
 std::string ReadLocalFile(const std::string& path);
