@@ -7,6 +7,7 @@
 #include "platform/kernel.h"
 #include "platform/socket.h"
 #include "upload/local_address.h"
+#include "upload/reply_reader.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_reply.h"
 #include "upload/upload_request.h"
@@ -177,10 +178,10 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
     return kOutcomeSendParaError;
   }
 
-  std::string reply;
+  ReplyReader reply;
   ReplyEnd end = ReplyEnd::kLimitReached;
-  while (reply.size() < kReplyLimit) {
-    size_t room = std::min(kReceiveBlock, kReplyLimit - reply.size());
+  while (reply.Text().size() < kReplyLimit) {
+    size_t room = std::min(kReceiveBlock, kReplyLimit - reply.Text().size());
     int64_t received =
         sockets.Receive(socket.handle(), area.data(), room, TimeLeftMs(job.deadline));
     if (received < 0) {
@@ -191,8 +192,8 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
       end = ReplyEnd::kClosed;
       break;
     }
-    reply.append(area.data(), static_cast<size_t>(received));
-    if (ReplyIsComplete(reply)) {
+    reply.Feed(area.data(), static_cast<size_t>(received));
+    if (reply.Complete()) {
       end = ReplyEnd::kComplete;
       break;
     }
