@@ -47,21 +47,21 @@ Clock::time_point DeadlineAfter(uint32_t limitMs) {
   return Clock::now() + std::chrono::milliseconds(limitMs);
 }
 
-// Milliseconds left until `deadline` as a poll() time-out (-1: no limit).
+// Milliseconds left until `deadline`, rounded up, as a poll() time-out (-1:
+// no limit).
 int PollTimeout(Clock::time_point deadline) {
   if (deadline == Clock::time_point::max()) {
     return -1;
   }
-  auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
   if (left <= 0) {
     return 0;
   }
   return left > INT_MAX ? INT_MAX : static_cast<int>(left);
 }
 
-// Waits until `fd` is ready for `events` or `deadline` passes. On a failure
-// the operation `operation` is recorded (ETIMEDOUT when time ran out).
+// Waits until `fd` is ready for `events` or `deadline` has passed. On a
+// failure the operation `operation` is recorded (ETIMEDOUT when time ran out).
 bool WaitFor(int fd, short events, Clock::time_point deadline, const char* operation) {
   for (;;) {
     pollfd entry{fd, events, 0};
@@ -69,8 +69,11 @@ bool WaitFor(int fd, short events, Clock::time_point deadline, const char* opera
     if (ready > 0) {
       return true;
     }
-    if (ready == 0) {
+    if (ready == 0 && Clock::now() >= deadline) {
       return Fail(operation, ETIMEDOUT);
+    }
+    if (ready == 0) {
+      continue;  // woke a little early
     }
     if (errno != EINTR) {
       return FailWithErrno("poll");

@@ -36,6 +36,7 @@ class JoinedThreads : public Threads {
     kCannotCreate,     // CreateAutoResetEvent gives null
     kAlwaysSignalled,  // every wait ends at once as signalled
     kWaitsFail,        // every wait fails
+    kCoarseTimer,      // real events, but a wait lasts up to ten times its limit
   };
   Events events = Events::kReal;
   bool failStarts = false;
