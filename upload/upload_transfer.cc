@@ -92,7 +92,7 @@ int ProxyPortNumber(const std::string& portText) {
 std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   UploadRequestInput input;
   input.stamp = kernel.Now();
-  input.clientAddress = FirstLocalAddress(sockets);
+  input.clientAddress = FirstLocalAddress(sockets, TimeLeftMs(job.deadline));
 
   std::unique_ptr<ReadableFile> file = kernel.OpenForReading(job.readPath);
   if (!file) {

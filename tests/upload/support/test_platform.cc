@@ -141,8 +141,8 @@ bool ScriptedSockets::LocalHostName(std::string* name) {
   return true;
 }
 
-bool ScriptedSockets::LookUpAddresses(const std::string& name,
-                                      std::vector<Ipv4Address>* addresses) {
+bool ScriptedSockets::LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses,
+                                      uint32_t) {
   if (failLookUp || name != "recorder-host") {
     return false;
   }

@@ -125,7 +125,8 @@ class ScriptedSockets : public SocketApi {
   }
   void Close(Handle socket) override { real_.Close(socket); }
   bool LocalHostName(std::string* name) override;
-  bool LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses) override;
+  bool LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses,
+                       uint32_t timeLimitMs) override;
 
  private:
   PosixSockets real_;
