@@ -7,7 +7,10 @@
 //
 // Time limits: the calls that wait take the longest wait in milliseconds;
 // kNoTimeLimit waits as long as the peer needs. A wait that runs out is a
-// failure with the code of a timed-out operation (ETIMEDOUT, WSAETIMEDOUT).
+// failure with the code of a timed-out operation (ETIMEDOUT, WSAETIMEDOUT),
+// returned only once the whole limit has passed. Name look-ups keep the limit
+// too: one that cannot be stopped is left to end on a thread of its own,
+// which holds nothing of the caller's and whose answer is dropped.
 //
 // Failures: every call that fails keeps the failed operation and the
 // system's error code (errno, WSAGetLastError) through the platform's error
@@ -44,7 +47,8 @@ class SocketApi {
   // Connects `socket` to `host` at `port`. A host text that reads as a dotted
   // IPv4 address (the inet_addr rule) is used as it stands; any other text is
   // looked up by name and the first IPv4 address is taken. A failed look-up
-  // and a port outside 1..65535 are failed connections.
+  // and a port outside 1..65535 are failed connections. The time limit
+  // covers the look-up and the connection together.
   virtual bool Connect(Handle socket, const std::string& host, int port, uint32_t timeLimitMs) = 0;
 
   // Hands over all `size` bytes; true only when every byte went out.
@@ -62,8 +66,10 @@ class SocketApi {
   virtual bool LocalHostName(std::string* name) = 0;
 
   // The IPv4 addresses that `name` resolves to, in the order the resolver
-  // gives them; false when the look-up fails.
-  virtual bool LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses) = 0;
+  // gives them; false when the look-up fails or outlasts the time limit, and
+  // `addresses` is then left as it was.
+  virtual bool LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses,
+                               uint32_t timeLimitMs) = 0;
 };
 
 }  // namespace tamborix

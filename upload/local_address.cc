@@ -7,14 +7,14 @@ std::string DottedAddress(const Ipv4Address& address) {
          std::to_string(address[2]) + "." + std::to_string(address[3]);
 }
 
-std::vector<std::string> LocalAddressList(SocketApi& sockets) {
+std::vector<std::string> LocalAddressList(SocketApi& sockets, uint32_t timeLimitMs) {
   std::vector<std::string> list;
   if (!sockets.Startup()) {
     return list;
   }
   std::string name;
   std::vector<Ipv4Address> addresses;
-  if (sockets.LocalHostName(&name) && sockets.LookUpAddresses(name, &addresses)) {
+  if (sockets.LocalHostName(&name) && sockets.LookUpAddresses(name, &addresses, timeLimitMs)) {
     for (const Ipv4Address& address : addresses) {
       if (list.size() == kLocalAddressLimit) {
         break;
@@ -26,8 +26,8 @@ std::vector<std::string> LocalAddressList(SocketApi& sockets) {
   return list;
 }
 
-std::string FirstLocalAddress(SocketApi& sockets) {
-  std::vector<std::string> list = LocalAddressList(sockets);
+std::string FirstLocalAddress(SocketApi& sockets, uint32_t timeLimitMs) {
+  std::vector<std::string> list = LocalAddressList(sockets, timeLimitMs);
   return list.empty() ? std::string() : list.front();
 }
 

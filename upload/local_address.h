@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,12 @@ std::string DottedAddress(const Ipv4Address& address);
 
 // The addresses the machine's host name resolves to, in the resolver's
 // order, at most kLocalAddressLimit of them; empty when the name or its
-// look-up fails or the socket library cannot be started.
-std::vector<std::string> LocalAddressList(SocketApi& sockets);
+// look-up fails or outlasts `timeLimitMs`, or the socket library cannot be
+// started.
+std::vector<std::string> LocalAddressList(SocketApi& sockets,
+                                          uint32_t timeLimitMs = SocketApi::kNoTimeLimit);
 
 // The first of LocalAddressList, or "".
-std::string FirstLocalAddress(SocketApi& sockets);
+std::string FirstLocalAddress(SocketApi& sockets, uint32_t timeLimitMs = SocketApi::kNoTimeLimit);
 
 }  // namespace tamborix

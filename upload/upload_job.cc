@@ -29,6 +29,12 @@ std::shared_ptr<UploadJob> NewJob(const RecorderState& state) {
   return job;
 }
 
+// How long the worker may take: the panel's budget and a clear margin after it.
+std::chrono::milliseconds WorkerTimeLimit(const UploadOptions& options) {
+  std::chrono::milliseconds budget(static_cast<int64_t>(options.sliceMs) * options.maxSlices);
+  return budget + budget / 4 + std::chrono::seconds(1);
+}
+
 }  // namespace
 
 void SetUploadProgress(PanelWindow& window, int32_t position) {
@@ -55,9 +61,7 @@ bool RunUpload(const RecorderState& state, const Platform& platform, PanelWindow
   HttpProxy proxy = FindHttpProxy(platform.proxySettings, job->host);
   job->proxyHost = proxy.host;
   job->proxyPort = proxy.port;
-  job->deadline =
-      std::chrono::steady_clock::now() +
-      std::chrono::milliseconds(static_cast<int64_t>(options.sliceMs) * options.maxSlices);
+  job->deadline = std::chrono::steady_clock::now() + WorkerTimeLimit(options);
   SetUploadProgress(window, kStartProgress);
 
   Kernel* kernel = platform.kernel;
@@ -82,6 +86,10 @@ bool RunUpload(const RecorderState& state, const Platform& platform, PanelWindow
     }
   }
   if (job->finished.load(std::memory_order_acquire)) {
+    if (job->outcomeText == kOutcomeTimeOut) {
+      kernel->ShowMessageBox(kTextTimeOut);
+      return false;
+    }
     return job->succeeded;
   }
   if (!waitFailed) {

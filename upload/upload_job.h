@@ -5,6 +5,13 @@
 // slice with a message box; the worker then goes on to its own end and
 // nothing reads its outcome.
 //
+// Time limits: the worker gives up on the network by a time limit of its own,
+// the panel's budget (slices times slice length) plus a quarter of it and one
+// second more, so that the panel, whose slices may each overrun a little,
+// normally gives up first. Either way the user sees the one time-out box:
+// a worker that ran out of time shows nothing itself, and the panel shows the
+// box when it finds that outcome.
+//
 // Threading: the panel's user-interface thread, which it keeps until it
 // returns. The platform's kernel and sockets must stay alive until every
 // upload worker has ended, which may be after RunUpload returned.

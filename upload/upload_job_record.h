@@ -39,7 +39,8 @@ struct UploadJob {
   std::string user;
   std::string host;
   std::string pDrive;
-  // The worker gives up on the network when this moment has passed.
+  // The worker gives up on the network when this moment has passed, with the
+  // outcome kOutcomeTimeOut and no message of its own.
   std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 
   // Stores `percent` and signals the event.

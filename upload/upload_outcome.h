@@ -19,6 +19,8 @@ constexpr char kOutcomeRequestTooLarge[] = "~~~~~request too large";
 constexpr char kOutcomeNoReply[] = "~~~~~no reply error";
 constexpr char kOutcomeReceiveError[] = "~~~~~recv reply error";
 constexpr char kOutcomeHttpStatusError[] = "~~~~~http status error";
+// The worker ran out of its own time; the panel tells the user (kTextTimeOut).
+constexpr char kOutcomeTimeOut[] = "~~~~~time out";
 
 // The token in a reply that says the service's storage quota is used up.
 constexpr char kQuotaFullToken[] = "lumo_quota_full";

@@ -6,6 +6,8 @@
 
 namespace tamborix {
 
+class ReplyReader;
+
 // The most of a reply that is read and searched.
 constexpr size_t kReplyLimit = 65536;
 
@@ -16,6 +18,10 @@ enum class ReplyEnd {
   kLimitReached,   // kReplyLimit bytes are in
   kReceiveFailed,  // a receive failed or the time ran out
 };
+
+// The functions that take the whole reply as one string read it with a
+// ReplyReader (reply_reader.h); a reply that arrives in blocks is better fed
+// to one reader as it comes.
 
 // True once `reply` holds a final response's head and, when it names a
 // Content-Length, that many bytes of body.
@@ -34,7 +40,10 @@ struct ReplyVerdict {
 };
 
 // The outcome of an upload whose request went out in full: "OK" only for a
-// 2xx status whose reply was read to its end and holds no quota token.
+// 2xx status whose reply was read to its end and holds no quota token. A
+// message names the status line as printable text: up to its line end, at
+// most 256 bytes, other bytes shown as '?'.
+ReplyVerdict JudgeReply(const ReplyReader& reply, ReplyEnd end);
 ReplyVerdict JudgeReply(const std::string& reply, ReplyEnd end);
 
 }  // namespace tamborix

@@ -1,12 +1,14 @@
 #include "upload/upload_transfer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <vector>
 
 #include "platform/kernel.h"
 #include "platform/socket.h"
 #include "upload/local_address.h"
+#include "upload/reply_reader.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_reply.h"
 #include "upload/upload_request.h"
@@ -16,19 +18,28 @@ namespace {
 
 constexpr size_t kReceiveBlock = 8192;
 
-// Milliseconds left until `deadline`, for one socket call.
+// Milliseconds left until `deadline`, for one socket call: rounded up, so
+// that a call that runs out of time returns only once `deadline` has passed.
 uint32_t TimeLeftMs(std::chrono::steady_clock::time_point deadline) {
   if (deadline == std::chrono::steady_clock::time_point::max()) {
     return SocketApi::kNoTimeLimit;
   }
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  deadline - std::chrono::steady_clock::now())
-                  .count();
+  auto left =
+      std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+          .count();
   if (left <= 0) {
     return 0;
   }
   return left >= SocketApi::kNoTimeLimit ? SocketApi::kNoTimeLimit - 1
                                          : static_cast<uint32_t>(left);
+}
+
+// True once the worker's own time limit has passed: a network call that
+// failed then ran out of time, and the outcome is kOutcomeTimeOut, which the
+// panel reports; the worker shows nothing of its own.
+bool OutOfTime(const UploadJob& job) {
+  return job.deadline != std::chrono::steady_clock::time_point::max() &&
+         std::chrono::steady_clock::now() >= job.deadline;
 }
 
 // Closes the socket on every way out.
@@ -81,7 +92,7 @@ int ProxyPortNumber(const std::string& portText) {
 std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   UploadRequestInput input;
   input.stamp = kernel.Now();
-  input.clientAddress = FirstLocalAddress(sockets);
+  input.clientAddress = FirstLocalAddress(sockets, TimeLeftMs(job.deadline));
 
   std::unique_ptr<ReadableFile> file = kernel.OpenForReading(job.readPath);
   if (!file) {
@@ -128,27 +139,36 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
     kernel.ShowMessageBox(kTextSocketCreateError);
     return kOutcomeSocketError;
   }
-  if (!job.proxyHost.empty()) {
-    if (!sockets.Connect(socket.handle(), job.proxyHost, ProxyPortNumber(job.proxyPort),
-                         TimeLeftMs(job.deadline))) {
-      kernel.ShowMessageBox(ProxyConnectErrorText(job.proxyHost, job.proxyPort));
-      return kOutcomeSocketError;
+  const bool viaProxy = !job.proxyHost.empty();
+  if (!sockets.Connect(socket.handle(), viaProxy ? job.proxyHost : job.host,
+                       viaProxy ? ProxyPortNumber(job.proxyPort) : kServicePort,
+                       TimeLeftMs(job.deadline))) {
+    if (OutOfTime(job)) {
+      return kOutcomeTimeOut;
     }
-  } else if (!sockets.Connect(socket.handle(), job.host, kServicePort, TimeLeftMs(job.deadline))) {
-    kernel.ShowMessageBox(HostConnectErrorText(job.host));
+    kernel.ShowMessageBox(viaProxy ? ProxyConnectErrorText(job.proxyHost, job.proxyPort)
+                                   : HostConnectErrorText(job.host));
     return kOutcomeSocketError;
   }
 
   auto send = [&](const void* data, size_t size) {
     return sockets.SendAll(socket.handle(), data, size, TimeLeftMs(job.deadline));
   };
+  // A failed send: the time-out, or `outcome` with the message, if any.
+  auto sendFailed = [&](const char* outcome, const char* message) -> std::string {
+    if (OutOfTime(job)) {
+      return kOutcomeTimeOut;
+    }
+    if (message != nullptr) {
+      kernel.ShowMessageBox(message);
+    }
+    return outcome;
+  };
   if (!send(request.head.data(), request.head.size())) {
-    kernel.ShowMessageBox(kTextSendError);
-    return kOutcomeSendHeaderError;
+    return sendFailed(kOutcomeSendHeaderError, kTextSendError);
   }
   if (!send(request.bodyPrefix.data(), request.bodyPrefix.size())) {
-    kernel.ShowMessageBox(kTextSendError);
-    return kOutcomeSendParaError;
+    return sendFailed(kOutcomeSendParaError, kTextSendError);
   }
 
   std::vector<char> area(kTransferArea);
@@ -164,7 +184,7 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
       return kOutcomeSendParaError;
     }
     if (!send(area.data(), count)) {
-      return kOutcomeSendParaError;
+      return sendFailed(kOutcomeSendParaError, nullptr);
     }
     sent += count;
     job.ReportProgress(ProgressPercent(sent, fileSize));
@@ -174,13 +194,13 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   job.ReportProgress(100);
 
   if (!send(request.closing.data(), request.closing.size())) {
-    return kOutcomeSendParaError;
+    return sendFailed(kOutcomeSendParaError, nullptr);
   }
 
-  std::string reply;
+  ReplyReader reply;
   ReplyEnd end = ReplyEnd::kLimitReached;
-  while (reply.size() < kReplyLimit) {
-    size_t room = std::min(kReceiveBlock, kReplyLimit - reply.size());
+  while (reply.Text().size() < kReplyLimit) {
+    size_t room = std::min(kReceiveBlock, kReplyLimit - reply.Text().size());
     int64_t received =
         sockets.Receive(socket.handle(), area.data(), room, TimeLeftMs(job.deadline));
     if (received < 0) {
@@ -191,13 +211,16 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
       end = ReplyEnd::kClosed;
       break;
     }
-    reply.append(area.data(), static_cast<size_t>(received));
-    if (ReplyIsComplete(reply)) {
+    reply.Feed(area.data(), static_cast<size_t>(received));
+    if (reply.Complete()) {
       end = ReplyEnd::kComplete;
       break;
     }
   }
   ReplyVerdict verdict = JudgeReply(reply, end);
+  if (verdict.outcome == kOutcomeReceiveError && OutOfTime(job)) {
+    verdict = {kOutcomeTimeOut, ""};
+  }
   sockets.Close(socket.handle());
   socket.handle() = SocketApi::kNoSocket;
   if (!verdict.message.empty()) {

@@ -20,17 +20,8 @@ using Clock = std::chrono::steady_clock;
 
 thread_local PosixError lastError;
 
-bool Fail(const char* operation, int code) {
+bool Fail(const std::string& operation, int code) {
   lastError = PosixError::FromCode(code, operation);
-  return false;
-}
-
-bool FailLookUp(const std::string& name, int code) {
-  if (code == EAI_SYSTEM) {
-    return Fail(("getaddrinfo " + name).c_str(), errno);
-  }
-  lastError = PosixError::FromCode(code, "getaddrinfo " + name);
-  lastError.text = gai_strerror(code);
   return false;
 }
 
@@ -47,21 +38,21 @@ Clock::time_point DeadlineAfter(uint32_t limitMs) {
   return Clock::now() + std::chrono::milliseconds(limitMs);
 }
 
-// Milliseconds left until `deadline` as a poll() time-out (-1: no limit).
+// Milliseconds left until `deadline`, rounded up, as a poll() time-out (-1:
+// no limit).
 int PollTimeout(Clock::time_point deadline) {
   if (deadline == Clock::time_point::max()) {
     return -1;
   }
-  auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
   if (left <= 0) {
     return 0;
   }
   return left > INT_MAX ? INT_MAX : static_cast<int>(left);
 }
 
-// Waits until `fd` is ready for `events` or `deadline` passes. On a failure
-// the operation `operation` is recorded (ETIMEDOUT when time ran out).
+// Waits until `fd` is ready for `events` or `deadline` has passed. On a
+// failure the operation `operation` is recorded (ETIMEDOUT when time ran out).
 bool WaitFor(int fd, short events, Clock::time_point deadline, const char* operation) {
   for (;;) {
     pollfd entry{fd, events, 0};
@@ -69,8 +60,11 @@ bool WaitFor(int fd, short events, Clock::time_point deadline, const char* opera
     if (ready > 0) {
       return true;
     }
-    if (ready == 0) {
+    if (ready == 0 && Clock::now() >= deadline) {
       return Fail(operation, ETIMEDOUT);
+    }
+    if (ready == 0) {
+      continue;  // woke a little early
     }
     if (errno != EINTR) {
       return FailWithErrno("poll");
@@ -78,29 +72,42 @@ bool WaitFor(int fd, short events, Clock::time_point deadline, const char* opera
   }
 }
 
-bool ResolveHost(const std::string& host, in_addr* address) {
+}  // namespace
+
+PosixError PosixSockets::LastError() const {
+  return lastError;
+}
+
+bool PosixSockets::LookUp(const std::string& name, Clock::time_point deadline,
+                          std::vector<Ipv4Address>* addresses) {
+  LookUpResult result = LookUpWithin(resolver_, name, deadline, addresses);
+  if (result.timedOut) {
+    return Fail("getaddrinfo " + name, ETIMEDOUT);
+  }
+  if (result.code == 0) {
+    return true;
+  }
+  if (result.code == EAI_SYSTEM) {
+    return Fail("getaddrinfo " + name, result.systemError);
+  }
+  lastError = PosixError::FromCode(result.code, "getaddrinfo " + name);
+  lastError.text = gai_strerror(result.code);
+  return false;
+}
+
+bool PosixSockets::ResolveHost(const std::string& host, Clock::time_point deadline,
+                               in_addr* address) {
   in_addr_t dotted = inet_addr(host.c_str());
   if (dotted != INADDR_NONE) {
     address->s_addr = dotted;
     return true;
   }
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  int rc = getaddrinfo(host.c_str(), nullptr, &hints, &found);
-  if (rc != 0 || found == nullptr) {
-    return FailLookUp(host, rc);
+  std::vector<Ipv4Address> found;
+  if (!LookUp(host, deadline, &found)) {
+    return false;
   }
-  *address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-  freeaddrinfo(found);
+  std::memcpy(&address->s_addr, found.front().data(), 4);
   return true;
-}
-
-}  // namespace
-
-PosixError PosixSockets::LastError() const {
-  return lastError;
 }
 
 bool PosixSockets::Startup() {
@@ -132,7 +139,7 @@ bool PosixSockets::Connect(Handle socket, const std::string& host, int port, uin
   sockaddr_in peer{};
   peer.sin_family = AF_INET;
   peer.sin_port = htons(static_cast<uint16_t>(port));
-  if (!ResolveHost(host, &peer.sin_addr)) {
+  if (!ResolveHost(host, deadline, &peer.sin_addr)) {
     return false;
   }
   int fd = static_cast<int>(socket);
@@ -211,23 +218,9 @@ bool PosixSockets::LocalHostName(std::string* name) {
   return true;
 }
 
-bool PosixSockets::LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  int rc = getaddrinfo(name.c_str(), nullptr, &hints, &found);
-  if (rc != 0) {
-    return FailLookUp(name, rc);
-  }
-  addresses->clear();
-  for (addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(
-        &reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr);
-    addresses->push_back({bytes[0], bytes[1], bytes[2], bytes[3]});
-  }
-  freeaddrinfo(found);
-  return true;
+bool PosixSockets::LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses,
+                                   uint32_t timeLimitMs) {
+  return LookUp(name, DeadlineAfter(timeLimitMs), addresses);
 }
 
 }  // namespace tamborix

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace tamborix {
 namespace {
@@ -45,13 +47,12 @@ bool WaitFor(SOCKET socket, bool forWriting, Clock::time_point deadline, const c
     timeval wait{};
     timeval* limit = nullptr;
     if (deadline != Clock::time_point::max()) {
-      auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      auto left = std::chrono::ceil<std::chrono::microseconds>(deadline - Clock::now()).count();
       if (left < 0) {
         left = 0;
       }
-      wait.tv_sec = static_cast<long>(left / 1000);
-      wait.tv_usec = static_cast<long>((left % 1000) * 1000);
+      wait.tv_sec = static_cast<long>(left / 1000000);
+      wait.tv_usec = static_cast<long>(left % 1000000);
       limit = &wait;
     }
     int count =
@@ -59,8 +60,11 @@ bool WaitFor(SOCKET socket, bool forWriting, Clock::time_point deadline, const c
     if (count > 0) {
       return true;
     }
-    if (count == 0) {
+    if (count == 0 && Clock::now() >= deadline) {
       return Fail(operation, WSAETIMEDOUT);
+    }
+    if (count == 0) {
+      continue;  // woke a little early
     }
     if (WSAGetLastError() != WSAEINTR) {
       return FailWithSocketError("select");
@@ -68,18 +72,130 @@ bool WaitFor(SOCKET socket, bool forWriting, Clock::time_point deadline, const c
   }
 }
 
-bool ResolveHost(const std::string& host, in_addr* address) {
+// gethostbyname's answer as IPv4 addresses: 0, or a Windows sockets error.
+int HostAddresses(const std::string& name, std::vector<Ipv4Address>* addresses) {
+  hostent* entry = gethostbyname(name.c_str());
+  if (entry == nullptr) {
+    return WSAGetLastError();
+  }
+  if (entry->h_addrtype != AF_INET || entry->h_length != 4 || entry->h_addr_list[0] == nullptr) {
+    return WSANO_DATA;
+  }
+  for (char** next = entry->h_addr_list; *next != nullptr; ++next) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(*next);
+    addresses->push_back({bytes[0], bytes[1], bytes[2], bytes[3]});
+  }
+  return 0;
+}
+
+// What a look-up's own thread and the waiting caller share. The thread keeps
+// the module loaded while it runs, since its code lives there.
+struct PendingLookUp {
+  HANDLE ended = nullptr;  // manual-reset, set when the look-up is over
+  HMODULE module = nullptr;
+  std::string name;
+  int error = 0;
+  std::vector<Ipv4Address> addresses;
+
+  ~PendingLookUp() {
+    if (ended != nullptr) {
+      CloseHandle(ended);
+    }
+  }
+};
+
+DWORD WINAPI RunLookUp(LPVOID argument) {
+  HMODULE module = nullptr;
+  {
+    std::unique_ptr<std::shared_ptr<PendingLookUp>> share(
+        static_cast<std::shared_ptr<PendingLookUp>*>(argument));
+    PendingLookUp& pending = **share;
+    module = pending.module;
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) {
+      pending.error = HostAddresses(pending.name, &pending.addresses);
+      WSACleanup();
+    } else {
+      pending.error = WSASYSNOTREADY;
+    }
+    SetEvent(pending.ended);
+  }  // the thread's share of the record goes before the module may
+  if (module != nullptr) {
+    FreeLibraryAndExitThread(module, 0);
+  }
+  return 0;
+}
+
+// Looks `name` up, waiting until `deadline` at most. gethostbyname cannot be
+// stopped, so with a deadline it runs on a thread of its own, which is left
+// to end by itself when the deadline passes first. 0, or a Windows sockets
+// error (WSAETIMEDOUT when time ran out).
+int LookUpWithin(const std::string& name, Clock::time_point deadline,
+                 std::vector<Ipv4Address>* addresses) {
+  std::vector<Ipv4Address> found;
+  if (deadline == Clock::time_point::max()) {
+    int error = HostAddresses(name, &found);
+    if (error == 0) {
+      *addresses = std::move(found);
+    }
+    return error;
+  }
+  if (Clock::now() >= deadline) {
+    return WSAETIMEDOUT;
+  }
+  auto pending = std::make_shared<PendingLookUp>();
+  pending->name = name;
+  pending->ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (pending->ended == nullptr) {
+    return static_cast<int>(GetLastError());
+  }
+  if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                         reinterpret_cast<LPCWSTR>(&RunLookUp), &pending->module) == FALSE) {
+    pending->module = nullptr;
+  }
+  auto* share = new std::shared_ptr<PendingLookUp>(pending);
+  HANDLE thread = CreateThread(nullptr, 0, &RunLookUp, share, 0, nullptr);
+  if (thread == nullptr) {
+    int error = static_cast<int>(GetLastError());
+    if (pending->module != nullptr) {
+      FreeLibrary(pending->module);
+    }
+    delete share;
+    return error;
+  }
+  CloseHandle(thread);
+  for (;;) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) {
+      return WSAETIMEDOUT;
+    }
+    DWORD wait = left >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(left);
+    DWORD result = WaitForSingleObject(pending->ended, wait);
+    if (result == WAIT_OBJECT_0) {
+      break;
+    }
+    if (result != WAIT_TIMEOUT) {
+      return static_cast<int>(GetLastError());
+    }
+  }
+  if (pending->error == 0) {
+    *addresses = std::move(pending->addresses);
+  }
+  return pending->error;
+}
+
+bool ResolveHost(const std::string& host, Clock::time_point deadline, in_addr* address) {
   unsigned long dotted = inet_addr(host.c_str());
   if (dotted != INADDR_NONE) {
     address->s_addr = dotted;
     return true;
   }
-  hostent* entry = gethostbyname(host.c_str());
-  if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_length != 4 ||
-      entry->h_addr_list[0] == nullptr) {
-    return FailWithSocketError("gethostbyname " + host);
+  std::vector<Ipv4Address> found;
+  int error = LookUpWithin(host, deadline, &found);
+  if (error != 0) {
+    return Fail("gethostbyname " + host, error);
   }
-  std::memcpy(&address->s_addr, entry->h_addr_list[0], 4);
+  std::memcpy(&address->s_addr, found.front().data(), 4);
   return true;
 }
 
@@ -129,7 +245,7 @@ bool Win32Sockets::Connect(Handle socket, const std::string& host, int port, uin
   sockaddr_in peer{};
   peer.sin_family = AF_INET;
   peer.sin_port = htons(static_cast<u_short>(port));
-  if (!ResolveHost(host, &peer.sin_addr)) {
+  if (!ResolveHost(host, deadline, &peer.sin_addr)) {
     return false;
   }
   SOCKET s = AsSocket(socket);
@@ -207,20 +323,10 @@ bool Win32Sockets::LocalHostName(std::string* name) {
   return true;
 }
 
-bool Win32Sockets::LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses) {
-  hostent* entry = gethostbyname(name.c_str());
-  if (entry == nullptr) {
-    return FailWithSocketError("gethostbyname " + name);
-  }
-  if (entry->h_addrtype != AF_INET || entry->h_length != 4) {
-    return Fail("gethostbyname " + name, WSANO_DATA);
-  }
-  addresses->clear();
-  for (char** next = entry->h_addr_list; *next != nullptr; ++next) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(*next);
-    addresses->push_back({bytes[0], bytes[1], bytes[2], bytes[3]});
-  }
-  return true;
+bool Win32Sockets::LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses,
+                                   uint32_t timeLimitMs) {
+  int error = LookUpWithin(name, DeadlineAfter(timeLimitMs), addresses);
+  return error == 0 || Fail("gethostbyname " + name, error);
 }
 
 }  // namespace tamborix

@@ -1,6 +1,8 @@
 // SocketApi over Windows sockets 1.1. Sockets are non-blocking inside
 // (ioctlsocket FIONBIO), so that every wait can keep its time limit through
-// select; to the caller each call still blocks.
+// select; to the caller each call still blocks. A name look-up with a time
+// limit runs gethostbyname on a thread of its own, which keeps the module
+// loaded until it ends.
 #pragma once
 
 #include "platform/socket.h"
@@ -21,7 +23,8 @@ class Win32Sockets : public SocketApi {
   int64_t Receive(Handle socket, void* buffer, size_t capacity, uint32_t timeLimitMs) override;
   void Close(Handle socket) override;
   bool LocalHostName(std::string* name) override;
-  bool LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses) override;
+  bool LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses,
+                       uint32_t timeLimitMs) override;
 };
 
 }  // namespace tamborix

@@ -4,6 +4,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <future>
+#include <string>
+#include <vector>
 
 #include "platform/posix/posix_sockets.h"
 #include "platform/posix/posix_threads.h"
@@ -23,6 +26,27 @@ TEST(PosixSocketsTest, RefusedConnectionKeepsItsErrorCode) {
   EXPECT_EQ(ECONNREFUSED, sockets.LastError().code);
   EXPECT_EQ("connect", sockets.LastError().operation);
   sockets.Close(socket);
+}
+
+// A look-up that hangs holds the caller no longer than its time limit, and
+// its late answer lands nowhere it could do harm.
+TEST(PosixSocketsTest, HangingLookUpFailsWhenTheTimeLimitRunsOut) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  PosixSockets sockets([released](const std::string&, std::vector<Ipv4Address>* addresses) {
+    released.wait();
+    addresses->push_back({127, 0, 0, 1});
+    return 0;
+  });
+  SocketApi::Handle socket = sockets.Create();
+  EXPECT_FALSE(sockets.Connect(socket, "slow.example", 80, 100));
+  EXPECT_EQ(ETIMEDOUT, sockets.LastError().code);
+  sockets.Close(socket);
+  std::vector<Ipv4Address> addresses = {{192, 0, 2, 1}};
+  EXPECT_FALSE(sockets.LookUpAddresses("slow.example", &addresses, 100));
+  EXPECT_EQ(ETIMEDOUT, sockets.LastError().code);
+  EXPECT_EQ((std::vector<Ipv4Address>{{192, 0, 2, 1}}), addresses);
+  release.set_value();  // both look-ups now end on their own threads
 }
 
 TEST(PosixSocketsTest, PortOutsideTheRangeIsAFailedConnection) {

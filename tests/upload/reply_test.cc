@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "upload/reply_reader.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_reply.h"
 
@@ -61,6 +62,18 @@ TEST(ReplyVerdicts, ErrorStatusShowsTheStatusLine) {
                 .outcome);
 }
 
+TEST(ReplyVerdicts, MessageShowsPrintableTextOfOneLineOnly) {
+  EXPECT_EQ(
+      "Server Reply Error:[HTTP/1.1 400 Bad?Request]",
+      JudgeReply("HTTP/1.1 400 Bad\x01Request\rSet-Cookie: x\r\n\r\n", ReplyEnd::kClosed).message);
+  EXPECT_EQ("Server Reply Error:[<html>?[1m?]",
+            JudgeReply("<html>\x1b[1m\xff\r<body>" + std::string(kReplyLimit, 'x'),
+                       ReplyEnd::kLimitReached)
+                .message);
+  EXPECT_EQ("Server Reply Error:[" + std::string(256, 'x') + "]",
+            JudgeReply(std::string(300, 'x') + "\n", ReplyEnd::kClosed).message);
+}
+
 TEST(ReplyVerdicts, NothingBeforeTheStatusLineIsAFailure) {
   ReplyVerdict none = JudgeReply("", ReplyEnd::kClosed);
   EXPECT_EQ(kOutcomeNoReply, none.outcome);
@@ -77,6 +90,63 @@ TEST(ReplyVerdicts, QuotaTokenAnywhereWinsWithoutAMessage) {
   EXPECT_EQ("", full.message);
   EXPECT_EQ(kOutcomeQuotaFull,
             JudgeReply("HTTP/1.1 507 Full\r\n\r\nlumo_quota_full", ReplyEnd::kClosed).outcome);
+}
+
+// A reply read block by block gives, wherever it was cut, what it gives when
+// read whole.
+TEST(ReplyReader, BlocksCutAnywhereReadAsTheWholeReply) {
+  const std::string replies[] = {
+      kOkReply,
+      "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 102 Processing\r\nStep: 1\r\n\r\n"
+      "HTTP/1.1 201 Created\r\nContent-Length: 4\r\n\r\ndone",
+      "HTTP/1.0 200 OK\ncontent-length:  3\n\nabc",
+      "HTTP/1.1 204 No Content\r\n\r\n",
+      "HTTP/1.1 200 OK\r\n\r\nstored; lumo_quota_full",
+      "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n",
+      "HTTP/1.1 100 Continue\r\n",
+      "no status line",
+  };
+  const ReplyEnd ends[] = {ReplyEnd::kClosed, ReplyEnd::kComplete, ReplyEnd::kLimitReached,
+                           ReplyEnd::kReceiveFailed};
+  auto same = [&](const std::string& reply, const ReplyReader& reader) {
+    EXPECT_EQ(ReplyIsComplete(reply), reader.Complete()) << reply;
+    EXPECT_EQ(ReplyStatusLine(reply), reader.StatusLine()) << reply;
+    EXPECT_EQ(reply.find(kQuotaFullToken) != std::string::npos, reader.QuotaTokenSeen()) << reply;
+    for (ReplyEnd end : ends) {
+      EXPECT_EQ(JudgeReply(reply, end).outcome, JudgeReply(reader, end).outcome) << reply;
+      EXPECT_EQ(JudgeReply(reply, end).message, JudgeReply(reader, end).message) << reply;
+    }
+  };
+  for (const std::string& reply : replies) {
+    for (size_t cut = 0; cut <= reply.size(); ++cut) {
+      ReplyReader twoBlocks;
+      twoBlocks.Feed(reply.substr(0, cut));
+      twoBlocks.Feed(reply.substr(cut));
+      same(reply, twoBlocks);
+    }
+    ReplyReader bytes;
+    for (size_t at = 0; at < reply.size(); ++at) {
+      bytes.Feed(reply.substr(at, 1));
+      same(reply.substr(0, at + 1), bytes);
+    }
+  }
+}
+
+TEST(ReplyReader, LongRunOfInterimResponsesInSmallBlocks) {
+  std::string reply;
+  while (reply.size() < 60000) {
+    reply += "HTTP/1.1 102 Processing\r\nStep: 1\r\n\r\nHTTP/1.1 100 Continue\n\n";
+  }
+  const size_t finalStart = reply.size();
+  reply += "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nstored";
+  ReplyReader reader;
+  for (size_t at = 0; at < reply.size(); at += 64) {
+    EXPECT_FALSE(reader.Complete());
+    EXPECT_EQ(at > finalStart + 16 ? "HTTP/1.1 200 OK" : "", reader.StatusLine()) << at;
+    reader.Feed(reply.substr(at, 64));
+  }
+  EXPECT_TRUE(reader.Complete());
+  EXPECT_EQ(kOutcomeOk, JudgeReply(reader, ReplyEnd::kComplete).outcome);
 }
 
 TEST(ReplyVerdicts, SuccessOutcomeIgnoresLetterCase) {

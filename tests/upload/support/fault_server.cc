@@ -115,6 +115,11 @@ void FaultServer::Handle(int connection) {
     index = received_.size();
     received_.emplace_back();
   }
+  if (script_.action == FaultScript::Action::kNeverRead) {
+    pollfd stop{stopPipe_[0], POLLIN, 0};
+    poll(&stop, 1, -1);
+    return;
+  }
   std::string bytes;
   char area[65536];
   for (;;) {
@@ -158,6 +163,7 @@ void FaultServer::Handle(int connection) {
       break;
     case FaultScript::Action::kCloseSilently:
     case FaultScript::Action::kResetAfter:
+    case FaultScript::Action::kNeverRead:
       break;
     case FaultScript::Action::kStall:
       // Keeps the connection open, reading (and dropping) whatever comes,

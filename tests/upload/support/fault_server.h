@@ -19,6 +19,7 @@ struct FaultScript {
     kCloseSilently,  // read the whole request, then close without a byte
     kStall,          // read the whole request, then neither answer nor close
     kResetAfter,     // read `resetAfterBytes`, then reset the connection
+    kNeverRead,      // accept, then neither read nor answer nor close
   };
   Action action = Action::kReply;
   std::vector<std::string> replyWrites;  // each written on its own, with a pause between

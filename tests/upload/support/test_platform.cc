@@ -17,6 +17,17 @@ class FixedEvent : public AutoResetEvent {
   uint32_t result_;
 };
 
+// Waits far longer than asked, as a coarse system timer may.
+class CoarseTimerEvent : public AutoResetEvent {
+ public:
+  explicit CoarseTimerEvent(std::unique_ptr<AutoResetEvent> real) : real_(std::move(real)) {}
+  bool Set() override { return real_->Set(); }
+  uint32_t Wait(uint32_t timeoutMs) override { return real_->Wait(timeoutMs * 10); }
+
+ private:
+  std::unique_ptr<AutoResetEvent> real_;
+};
+
 }  // namespace
 
 std::unique_ptr<AutoResetEvent> JoinedThreads::CreateAutoResetEvent(bool initiallySignalled) {
@@ -29,6 +40,8 @@ std::unique_ptr<AutoResetEvent> JoinedThreads::CreateAutoResetEvent(bool initial
       return std::make_unique<FixedEvent>(kWaitSignalled);
     case Events::kWaitsFail:
       return std::make_unique<FixedEvent>(kWaitFailed);
+    case Events::kCoarseTimer:
+      return std::make_unique<CoarseTimerEvent>(real_.CreateAutoResetEvent(initiallySignalled));
   }
   return real_.CreateAutoResetEvent(initiallySignalled);
 }
@@ -128,8 +141,8 @@ bool ScriptedSockets::LocalHostName(std::string* name) {
   return true;
 }
 
-bool ScriptedSockets::LookUpAddresses(const std::string& name,
-                                      std::vector<Ipv4Address>* addresses) {
+bool ScriptedSockets::LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses,
+                                      uint32_t) {
   if (failLookUp || name != "recorder-host") {
     return false;
   }

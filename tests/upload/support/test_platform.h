@@ -36,6 +36,7 @@ class JoinedThreads : public Threads {
     kCannotCreate,     // CreateAutoResetEvent gives null
     kAlwaysSignalled,  // every wait ends at once as signalled
     kWaitsFail,        // every wait fails
+    kCoarseTimer,      // real events, but a wait lasts up to ten times its limit
   };
   Events events = Events::kReal;
   bool failStarts = false;
@@ -124,7 +125,8 @@ class ScriptedSockets : public SocketApi {
   }
   void Close(Handle socket) override { real_.Close(socket); }
   bool LocalHostName(std::string* name) override;
-  bool LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses) override;
+  bool LookUpAddresses(const std::string& name, std::vector<Ipv4Address>* addresses,
+                       uint32_t timeLimitMs) override;
 
  private:
   PosixSockets real_;
