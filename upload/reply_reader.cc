@@ -68,6 +68,10 @@ void ReplyReader::Step(size_t at) {
   }
   if (stage_ == Stage::kStatusLine) {
     statusLineEnd_ = at > responseStart_ && text_[at - 1] == '\r' ? at - 1 : at;
+    if (statusLineEnd_ == responseStart_) {
+      responseStart_ = at + 1;  // an empty line before a status line is passed over
+      return;
+    }
     int code = StatusCode(text_.substr(responseStart_, statusLineEnd_ - responseStart_));
     interim_ = code >= 100 && code <= 199;
     stage_ = Stage::kHead;
