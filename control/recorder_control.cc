@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "control/file_name.h"
 #include "panel/panel.h"
 #include "panel/panel_ops.h"
 #include "platform/kernel.h"
@@ -15,21 +16,11 @@ constexpr char kInvalidLengthText[] = "Invalid second setting > 0 and < 600";
 
 }  // namespace
 
-bool IsPlainFileName(const std::u16string& name) {
-  if (name == u"." || name == u"..") {
-    return false;
-  }
-  for (char16_t c : name) {
-    if (c == u'\\' || c == u'/' || c == u':' || c < 0x20 || c == 0x7F) {
-      return false;
-    }
-  }
-  return true;
-}
-
 RecorderControl::RecorderControl(const Platform& platform) : platform_(platform) {}
 
-RecorderControl::~RecorderControl() { ClosePanel(); }
+RecorderControl::~RecorderControl() {
+  ClosePanel();
+}
 
 PanelMessageHandler* RecorderControl::OpenPanel(PanelWindow& window) {
   ClosePanel();
@@ -59,10 +50,12 @@ void RecorderControl::SetPlain(WideString* wide, std::string* narrow, const Wide
 }
 
 Result RecorderControl::SetFileName(const WideString& name) {
-  if (name && !IsPlainFileName(*name)) {
+  std::string narrow;
+  if (name && !ToPlainFileName(*platform_.kernel, *name, &narrow)) {
     return kEInvalidArg;
   }
-  SetPlain(&state_.wide.fileName, &state_.fileName, name);
+  state_.wide.fileName = name;
+  state_.fileName = narrow;
   UpdateFullPath(state_, window_, state_.fileName);
   return kSOk;
 }
@@ -89,7 +82,9 @@ Result RecorderControl::SetMaxFileLengthInSecond(const WideString& text, bool* a
   return kSOk;
 }
 
-WideString RecorderControl::SoundFileName() const { return state_.wide.fileName; }
+WideString RecorderControl::SoundFileName() const {
+  return state_.wide.fileName;
+}
 
 WideString RecorderControl::LocalFullFileName() {
   state_.wide.fullPath = platform_.kernel->NarrowToWide(state_.fullPath);
@@ -144,7 +139,9 @@ Result RecorderControl::LoadFromBag(PropertyBag& bag) {
       continue;
     }
     // A file name with folder parts would let a page write anywhere.
-    if (key.field == &RecorderState::Wide::fileName && value && !IsPlainFileName(*value)) {
+    std::string narrow;
+    if (key.field == &RecorderState::Wide::fileName && value &&
+        !ToPlainFileName(*platform_.kernel, *value, &narrow)) {
       continue;
     }
     state_.wide.*key.field = value;

@@ -19,11 +19,6 @@ class Panel;
 class PanelWindow;
 class PanelMessageHandler;
 
-// True for a name the control accepts as a file name: no folder parts (no
-// backslash, slash or colon), no control characters, not "." or "..". The
-// empty name is accepted.
-bool IsPlainFileName(const std::u16string& name);
-
 class RecorderControl {
  public:
   explicit RecorderControl(const Platform& platform);
@@ -45,7 +40,7 @@ class RecorderControl {
   bool HasPanel() const { return panel_ != nullptr; }
 
   // Scripting members. Each returns kSOk unless noted.
-  // kEInvalidArg, changing nothing, for a name that is not IsPlainFileName.
+  // kEInvalidArg, changing nothing, for a name that ToPlainFileName refuses.
   Result SetFileName(const WideString& name);
   // Refused lengths (outside 1..600) show a message box, change nothing and
   // still return kSOk; *accepted tells the caller whether to refresh.

@@ -24,6 +24,10 @@ bool SameWord(const std::string& a, const char* b) {
   return i == a.size() && b[i] == '\0';
 }
 
+// Keys nest no deeper than this below their root; real scripts nest a
+// handful deep, and the parser recurses once per level.
+constexpr int kDeepestKey = 64;
+
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
@@ -47,7 +51,7 @@ class Parser {
       if (!ExpectBare("{", "after the root key")) {
         break;
       }
-      if (!ParseKeys(nullptr, &root.keys)) {
+      if (!ParseKeys(nullptr, 1, &root.keys)) {
         break;
       }
       result.script.roots.push_back(std::move(root));
@@ -255,8 +259,9 @@ class Parser {
     return true;
   }
 
-  // Reads entries up to and including the closing brace.
-  bool ParseKeys(Key* parent, std::vector<Key>* keys) {
+  // Reads entries up to and including the closing brace; the keys read are
+  // `depth` levels below the root.
+  bool ParseKeys(Key* parent, int depth, std::vector<Key>* keys) {
     for (;;) {
       if (AtEnd()) {
         return false;
@@ -303,8 +308,12 @@ class Parser {
         }
       }
       if (IsBare("{")) {
+        if (depth == kDeepestKey) {
+          return Error(tokens_[pos_], "keys nested too deeply (more than " +
+                                          std::to_string(kDeepestKey) + " levels)");
+        }
         ++pos_;
-        if (!ParseKeys(&key, &key.subkeys)) {
+        if (!ParseKeys(&key, depth + 1, &key.subkeys)) {
           return false;
         }
       }

@@ -56,7 +56,15 @@ class Kernel {
 
   // Text conversion between UTF-16 and the system code page (the ANSI code
   // page on Windows, UTF-8 elsewhere), and from UTF-8 to the code page.
+  // WideToNarrow converts `text` up to its first NUL, as the C string it
+  // stands for, and may put a look-alike (best fit) or the code page's
+  // default character in place of a character the code page cannot hold.
   virtual std::string WideToNarrow(const std::u16string& text) = 0;
+  // As WideToNarrow, but never puts a look-alike in place of a character (a
+  // fullwidth backslash must not become a backslash): false when some
+  // character has no exact form in the code page, and *narrow is then not
+  // to be used.
+  virtual bool WideToNarrowExact(const std::u16string& text, std::string* narrow) = 0;
   virtual std::u16string NarrowToWide(const std::string& text) = 0;
   virtual std::string Utf8ToNarrow(const std::string& text) = 0;
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/memory/latin1_text.h"
 #include "platform/memory/unicode_text.h"
 
 namespace tamborix {
@@ -270,16 +271,34 @@ uint16_t MemoryKernel::DefaultLanguageId() {
   return languageId_;
 }
 
+void MemoryKernel::SetCodePage(CodePage codePage) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  codePage_ = codePage;
+}
+
 std::string MemoryKernel::WideToNarrow(const std::u16string& text) {
-  return Utf16ToUtf8(text);
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::u16string string = text.substr(0, text.find(u'\0'));
+  return codePage_ == CodePage::kUtf8 ? Utf16ToUtf8(string) : Utf16ToLatin1(string, true, nullptr);
+}
+
+bool MemoryKernel::WideToNarrowExact(const std::u16string& text, std::string* narrow) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::u16string string = text.substr(0, text.find(u'\0'));
+  bool exact = false;
+  *narrow = codePage_ == CodePage::kUtf8 ? Utf16ToUtf8(string, &exact)
+                                         : Utf16ToLatin1(string, false, &exact);
+  return exact;
 }
 
 std::u16string MemoryKernel::NarrowToWide(const std::string& text) {
-  return Utf8ToUtf16(text);
+  std::lock_guard<std::mutex> lock(mutex_);
+  return codePage_ == CodePage::kUtf8 ? Utf8ToUtf16(text) : Latin1ToUtf16(text);
 }
 
 std::string MemoryKernel::Utf8ToNarrow(const std::string& text) {
-  return text;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return codePage_ == CodePage::kUtf8 ? text : Utf16ToLatin1(Utf8ToUtf16(text), true, nullptr);
 }
 
 void MemoryKernel::ShowMessageBox(const std::string& text) {

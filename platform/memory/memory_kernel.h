@@ -31,6 +31,11 @@ class MemoryKernel : public Kernel {
 
   void SetEnvironment(const std::string& name, const std::string& value);  // "" unsets
   void SetLanguageId(uint16_t id);                                         // default 0x0409
+  // The code page of narrow text: UTF-8 (the default), or Latin-1 with the
+  // look-alikes of platform/memory/latin1_text.h, for a code page that
+  // cannot hold every character.
+  enum class CodePage { kUtf8, kLatin1 };
+  void SetCodePage(CodePage codePage);
   // Fixes the calendar time; from then on it follows the clock from there.
   void SetNow(int64_t secondsSince1970);
 
@@ -61,7 +66,7 @@ class MemoryKernel : public Kernel {
   std::vector<std::string> TakeMessageBoxes();
   void SetMessageBoxHook(std::function<void(const std::string& text)> hook);
 
-  // Kernel. Narrow text is UTF-8.
+  // Kernel. Narrow text is in the code page set above.
   bool GetEnvironment(const std::string& name, std::string* value) override;
   bool MakeDirectory(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
@@ -69,6 +74,7 @@ class MemoryKernel : public Kernel {
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   uint16_t DefaultLanguageId() override;
   std::string WideToNarrow(const std::u16string& text) override;
+  bool WideToNarrowExact(const std::u16string& text, std::string* narrow) override;
   std::u16string NarrowToWide(const std::string& text) override;
   std::string Utf8ToNarrow(const std::string& text) override;
   bool IsLeadByte(unsigned char /*byte*/) override { return false; }
@@ -82,6 +88,7 @@ class MemoryKernel : public Kernel {
   mutable std::mutex mutex_;
   std::map<std::string, std::string> environment_;
   uint16_t languageId_ = 0x0409;
+  CodePage codePage_ = CodePage::kUtf8;
   bool nowFixed_ = false;
   int64_t fixedNow_ = 0;
   int64_t fixedAtMs_ = 0;

@@ -27,7 +27,12 @@ inline void AppendUtf8(char32_t c, std::string* out) {
   }
 }
 
-inline std::string Utf16ToUtf8(const std::u16string& text) {
+// *exact (when given) tells whether every character had a UTF-8 form: false
+// after a lone surrogate.
+inline std::string Utf16ToUtf8(const std::u16string& text, bool* exact = nullptr) {
+  if (exact != nullptr) {
+    *exact = true;
+  }
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -38,6 +43,9 @@ inline std::string Utf16ToUtf8(const std::u16string& text) {
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;  // a lone surrogate
+      if (exact != nullptr) {
+        *exact = false;
+      }
     }
     AppendUtf8(c, &out);
   }

@@ -152,7 +152,13 @@ uint16_t PosixKernel::DefaultLanguageId() {
 }
 
 std::string PosixKernel::WideToNarrow(const std::u16string& text) {
-  return Utf16ToUtf8(text);
+  return Utf16ToUtf8(text.substr(0, text.find(u'\0')));
+}
+
+bool PosixKernel::WideToNarrowExact(const std::u16string& text, std::string* narrow) {
+  bool exact = false;
+  *narrow = Utf16ToUtf8(text.substr(0, text.find(u'\0')), &exact);
+  return exact;
 }
 
 std::u16string PosixKernel::NarrowToWide(const std::string& text) {

@@ -34,6 +34,7 @@ class PosixKernel : public Kernel {
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   uint16_t DefaultLanguageId() override;
   std::string WideToNarrow(const std::u16string& text) override;
+  bool WideToNarrowExact(const std::u16string& text, std::string* narrow) override;
   std::u16string NarrowToWide(const std::string& text) override;
   std::string Utf8ToNarrow(const std::string& text) override;
   bool IsLeadByte(unsigned char /*byte*/) override { return false; }

@@ -74,21 +74,47 @@ std::u16string ToWide(Win32Kernel& kernel, UINT codePage, const std::string& tex
   return wide;
 }
 
-// Converts with WideCharToMultiByte; empty on failure (recorded).
-std::string ToNarrow(Win32Kernel& kernel, UINT codePage, const std::u16string& text) {
+// Converts with WideCharToMultiByte; empty on failure (recorded). With
+// `exact`, no look-alike stands in for a character without an exact form,
+// and *exact tells whether every character had one.
+std::string ToNarrow(Win32Kernel& kernel, UINT codePage, const std::u16string& text,
+                     bool* exact = nullptr) {
+  if (exact != nullptr) {
+    *exact = true;
+  }
   if (text.empty()) {
     return std::string();
   }
+  // UTF-8 holds every character but a lone surrogate, which only
+  // WC_ERR_INVALID_CHARS reports; the other code pages report a default
+  // character through lpUsedDefaultChar.
+  DWORD flags = 0;
+  BOOL usedDefault = FALSE;
+  BOOL* reportDefault = nullptr;
+  if (exact != nullptr) {
+    if ((codePage == CP_ACP ? GetACP() : codePage) == CP_UTF8) {
+      flags = WC_ERR_INVALID_CHARS;
+    } else {
+      flags = WC_NO_BEST_FIT_CHARS;
+      reportDefault = &usedDefault;
+    }
+  }
   const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
-  const int length = WideCharToMultiByte(codePage, 0, wide, static_cast<int>(text.size()), nullptr,
-                                         0, nullptr, nullptr);
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(codePage, flags, wide, size, nullptr, 0, nullptr, reportDefault);
   if (length <= 0) {
     kernel.Fail("WideCharToMultiByte");
+    if (exact != nullptr) {
+      *exact = false;
+    }
     return std::string();
   }
   std::string narrow(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(codePage, 0, wide, static_cast<int>(text.size()), &narrow[0], length, nullptr,
-                      nullptr);
+  WideCharToMultiByte(codePage, flags, wide, size, &narrow[0], length, nullptr, reportDefault);
+  if (exact != nullptr && usedDefault) {
+    *exact = false;
+  }
   return narrow;
 }
 
@@ -156,7 +182,13 @@ uint16_t Win32Kernel::DefaultLanguageId() {
 }
 
 std::string Win32Kernel::WideToNarrow(const std::u16string& text) {
-  return ToNarrow(*this, CP_ACP, text);
+  return ToNarrow(*this, CP_ACP, text.substr(0, text.find(u'\0')));
+}
+
+bool Win32Kernel::WideToNarrowExact(const std::u16string& text, std::string* narrow) {
+  bool exact = false;
+  *narrow = ToNarrow(*this, CP_ACP, text.substr(0, text.find(u'\0')), &exact);
+  return exact;
 }
 
 std::u16string Win32Kernel::NarrowToWide(const std::string& text) {

@@ -57,6 +57,13 @@ TEST_F(ControlTest, FileNamesWithFolderPartsAreRefused) {
   EXPECT_EQ(state().fullPath, "keep.wav");
 }
 
+// A narrow copy is the C string the wide one stands for.
+TEST_F(ControlTest, NarrowCopiesEndAtTheFirstNul) {
+  ASSERT_EQ(control.SetSession(std::u16string(u"tok\0en", 6)), kSOk);
+  EXPECT_EQ(state().session, "tok");
+  EXPECT_EQ(WideText(state().wide.session).size(), 6u);
+}
+
 TEST_F(ControlTest, TheFullPathIsTheBareNameBeforeThePanelAndTheFolderAfter) {
   EXPECT_EQ(WideText(control.LocalFullFileName()), u"");
   ASSERT_EQ(control.SetFileName(u"take1.wav"), kSOk);
@@ -160,6 +167,23 @@ TEST_F(ControlTest, ABagTakesOnlyStringsAndPlainFileNames) {
   EXPECT_FALSE(state().wide.session.has_value());
   EXPECT_EQ(WideText(state().wide.fileName), u"lumo_default.wav");
   EXPECT_EQ(WideText(state().wide.pDrive), u"P");
+}
+
+// On a single-byte code page, look-alikes of the separators would become
+// real ones in the narrow copy, and other characters would be replaced.
+TEST_F(ControlTest, FileNamesAreJudgedAsTheCodePageConvertsThem) {
+  memory.kernel.SetCodePage(MemoryKernel::CodePage::kLatin1);
+  ASSERT_EQ(control.SetFileName(u"caf\u00e9.wav"), kSOk);
+  EXPECT_EQ(state().fileName, "caf\xE9.wav");
+  for (const char16_t* name : {u"..\uFF3C..\uFF3Cx.wav", u"a\uFF0Fb", u"a\u2215b", u"c\uFF1Ax",
+                               u"\uFF0E\uFF0E", u"\u4f60.wav"}) {
+    EXPECT_EQ(control.SetFileName(std::u16string(name)), kEInvalidArg);
+    TestBag bag;
+    bag.strings[u"FileName"] = name;
+    control.LoadFromBag(bag);
+  }
+  EXPECT_EQ(WideText(state().wide.fileName), u"caf\u00e9.wav");
+  EXPECT_EQ(state().fullPath, "caf\xE9.wav");
 }
 
 TEST_F(ControlTest, SavingWithoutSaveAllNeedsALoadAndANonDefaultName) {

@@ -124,6 +124,32 @@ TEST(RegistrarParse, RefusesBrokenScripts) {
   }
 }
 
+// `depth` keys, each inside the one before.
+std::string Nested(int depth) {
+  std::string text = "HKCR {";
+  for (int i = 1; i < depth; ++i) {
+    text += " k {";
+  }
+  text += " k";
+  for (int i = 0; i < depth; ++i) {
+    text += " }";
+  }
+  return text;
+}
+
+// Nesting is bounded so that a hostile script cannot exhaust the stack.
+TEST(RegistrarParse, NestingIsBounded) {
+  const ParseResult deep = ParseScript(Nested(64), kModule);
+  ASSERT_TRUE(deep.ok) << deep.error;
+
+  for (int depth : {65, 50000}) {
+    const ParseResult parsed = ParseScript(Nested(depth), kModule);
+    EXPECT_FALSE(parsed.ok) << depth;
+    EXPECT_NE(parsed.error.find("nested too deeply"), std::string::npos) << parsed.error;
+    EXPECT_TRUE(parsed.script.roots.empty());
+  }
+}
+
 TEST(RegistrarParse, ErrorNamesTheLine) {
   const ParseResult parsed = ParseScript("HKCR\n{\n  a = s 'ok'\n  b = q 'no'\n}\n", kModule);
   ASSERT_FALSE(parsed.ok);

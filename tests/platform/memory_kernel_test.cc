@@ -145,6 +145,25 @@ TEST_F(MemoryKernelTest, TextConversionIsUtf8AndReplacesMalformedInput) {
   EXPECT_EQ(u"\uFFFD\uFFFD", kernel_.NarrowToWide("\xC0\xAF"));  // overlong, byte by byte
 }
 
+TEST_F(MemoryKernelTest, ExactConversionTellsWhatTheCodePageCannotHold) {
+  std::string narrow;
+  EXPECT_TRUE(kernel_.WideToNarrowExact(u"\u9304\uFF3C", &narrow));
+  EXPECT_EQ("\xE9\x8C\x84\xEF\xBC\xBC", narrow);
+  EXPECT_FALSE(kernel_.WideToNarrowExact(std::u16string(1, char16_t(0xD800)), &narrow));
+  EXPECT_EQ("ab", kernel_.WideToNarrow(std::u16string(u"ab\0c", 4)));
+
+  kernel_.SetCodePage(MemoryKernel::CodePage::kLatin1);
+  EXPECT_EQ("\\/:.?\xE9", kernel_.WideToNarrow(u"\uFF3C\u2215\uFF1A\uFF0E\u4f60\u00e9"));
+  EXPECT_EQ(u"\u00e9", kernel_.NarrowToWide("\xE9"));
+  EXPECT_EQ("\xE9?", kernel_.Utf8ToNarrow("\xC3\xA9\xE9\x8C\x84"));
+  EXPECT_TRUE(kernel_.WideToNarrowExact(u"\u00e9", &narrow));
+  EXPECT_EQ("\xE9", narrow);
+  EXPECT_FALSE(kernel_.WideToNarrowExact(u"a\uFF3Cb", &narrow));
+  EXPECT_EQ("a?b", narrow);
+  EXPECT_TRUE(kernel_.WideToNarrowExact(std::u16string(u"ab\0\u4f60", 4), &narrow));
+  EXPECT_EQ("ab", narrow);
+}
+
 TEST_F(MemoryKernelTest, FilesCanBeOpenedWhileAnotherThreadShowsBoxes) {
   kernel_.WriteFile("c:\\a.bin", std::string(1000, 'a'));
   std::thread worker([&] {

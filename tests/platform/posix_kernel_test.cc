@@ -156,6 +156,10 @@ TEST_F(PosixKernelTest, TextIsUtf8AndTheClockIsTheSystems) {
   EXPECT_EQ(u"\u9304\u97f3", kernel_->NarrowToWide("\xE9\x8C\x84\xE9\x9F\xB3"));
   EXPECT_EQ("\xE9\x8C\x84", kernel_->WideToNarrow(u"\u9304"));
   EXPECT_EQ("abc", kernel_->Utf8ToNarrow("abc"));
+  std::string narrow;
+  EXPECT_TRUE(kernel_->WideToNarrowExact(std::u16string(u"\uFF3C\0\xD800", 3), &narrow));
+  EXPECT_EQ("\xEF\xBC\xBC", narrow);  // up to the NUL, and exact in UTF-8
+  EXPECT_FALSE(kernel_->WideToNarrowExact(std::u16string(1, char16_t(0xDC00)), &narrow));
   const int64_t before = static_cast<int64_t>(std::time(nullptr));
   const int64_t now = kernel_->Now();
   EXPECT_GE(now, before);

@@ -169,6 +169,12 @@ TEST_GROUP(FileNamesAreNames) {
     Bstr value(name);
     CHECK_HR(dialog->SetFileName(value.get()), E_INVALIDARG);
   }
+  if (GetACP() == 1252) {
+    for (const wchar_t* name : kCodePageRefusals) {
+      Bstr value(name);
+      CHECK_HR(dialog->SetFileName(value.get()), E_INVALIDARG);
+    }
+  }
   CHECK(SoundFileName(dialog.get()) == L"keep.wav");
   BSTR path = nullptr;
   CHECK_HR(dialog->get_LocalFullFileName(&path), S_OK);

@@ -82,6 +82,16 @@ class Bstr {
 // SoundFileName as text ("<null>" for a null string).
 std::wstring SoundFileName(IRecorderDialog* dialog);
 
+// File names that an English code page (1252) cannot hold exactly: look-alikes
+// that its best fit would turn into a backslash, slash, colon or dots, and a
+// Chinese name. The control refuses them.
+constexpr const wchar_t* kCodePageRefusals[] = {L"..\uFF3C..\uFF3CWindows\uFF3Cx.wav",
+                                                L"a\uFF0Fb.wav",
+                                                L"a\u2215b.wav",
+                                                L"c\uFF1Ax.wav",
+                                                L"\uFF0E\uFF0E",
+                                                L"\u4F60\u597D.wav"};
+
 // An event sink that ignores every event: answers the event interface when
 // `events` is set, and only IDispatch otherwise.
 class TestEventSink : public TestObject<IDispatch> {

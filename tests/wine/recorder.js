@@ -38,7 +38,33 @@ check("js names with folder parts refused with E_INVALIDARG", wrong.length == 0,
 check("js refused names change nothing", control.SoundFileName == "greeting.wav",
       control.SoundFileName);
 
-var accepted = ["a b.wav", "x..y.wav", "\u4f60\u597d.wav", ""];
+// The file system sees the name in the ANSI code page. On an English one
+// (1252) look-alikes of the separators would become real ones, and a Chinese
+// name has no form at all: both are refused. Elsewhere the Chinese name is
+// an ordinary one.
+var acp = new ActiveXObject("WScript.Shell").RegRead(
+    "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage\\ACP");
+var chinese = "\u4f60\u597d.wav";
+if (acp == "1252") {
+  control.SetFileName("kept.wav");
+  var lookAlikes = ["..\uFF3C..\uFF3CWindows\uFF3Cx.wav", "a\uFF0Fb.wav", "a\u2215b.wav",
+                    "c\uFF1Ax.wav", "\uFF0E\uFF0E", chinese];
+  wrong = [];
+  for (var n = 0; n < lookAlikes.length; n++) {
+    var lookAlikeCode = errorOf(function () { control.SetFileName(lookAlikes[n]); });
+    if (lookAlikeCode != E_INVALIDARG) wrong.push(escape(lookAlikes[n]) + " gave " + lookAlikeCode);
+  }
+  check("js look-alikes and names the code page cannot hold refused", wrong.length == 0,
+        wrong.join("; "));
+  check("js refused look-alikes change nothing",
+        control.SoundFileName == "kept.wav" && control.LocalFullFileName == "kept.wav",
+        escape(control.LocalFullFileName));
+} else {
+  check("js code page " + acp + ": no look-alike cases", true, "");
+}
+
+var accepted = ["a b.wav", "x..y.wav", ""];
+if (acp != "1252") accepted.push(chinese);
 wrong = [];
 for (var j = 0; j < accepted.length; j++) {
   control.SetFileName(accepted[j]);

@@ -90,9 +90,21 @@ TEST_GROUP(KernelText) {
   CHECK(kernel.WideToNarrow(u"").empty() && kernel.NarrowToWide("").empty());
   const std::string umlaut = kernel.WideToNarrow(u"\u00e4");
   CHECK(kernel.Utf8ToNarrow("\xc3\xa4") == umlaut);
+  CHECK(kernel.WideToNarrow(std::u16string(u"ab\0c", 4)) == "ab");
+  std::string narrow;
+  CHECK(kernel.WideToNarrowExact(std::u16string(u"a.wav\0\u4F60", 7), &narrow) &&
+        narrow == "a.wav");
   if (GetACP() == 1252) {
     CHECK(umlaut == "\xe4");
     CHECK(kernel.NarrowToWide("\xe4") == u"\u00e4");
+    CHECK(kernel.WideToNarrowExact(u"\u00e4", &narrow) && narrow == "\xe4");
+    // Best fit makes separators of the look-alikes; the exact conversion
+    // reports them, and a character the code page has no form for.
+    CHECK(kernel.WideToNarrow(u"\uFF3C\uFF0F\u2215\uFF1A\uFF0E") == "\\//:.");
+    for (const char16_t* text :
+         {u"\uFF3C", u"\uFF0F", u"\u2215", u"\uFF1A", u"\uFF0E", u"\u4F60"}) {
+      CHECK(!kernel.WideToNarrowExact(text, &narrow));
+    }
   }
 }
 

@@ -86,6 +86,9 @@ class FaultyKernel : public Kernel {
   }
   uint16_t DefaultLanguageId() override { return real_.DefaultLanguageId(); }
   std::string WideToNarrow(const std::u16string& text) override { return real_.WideToNarrow(text); }
+  bool WideToNarrowExact(const std::u16string& text, std::string* narrow) override {
+    return real_.WideToNarrowExact(text, narrow);
+  }
   std::u16string NarrowToWide(const std::string& text) override { return real_.NarrowToWide(text); }
   std::string Utf8ToNarrow(const std::string& text) override { return real_.Utf8ToNarrow(text); }
   bool IsLeadByte(unsigned char byte) override { return real_.IsLeadByte(byte); }
