@@ -1,6 +1,7 @@
 // Fuzzes the reading of the service's reply: the verdict, the final status
 // line and the completeness test, on the whole reply and on every prefix of
-// it, as a reader that receives the reply in pieces sees it.
+// it, as a reader that receives the reply in pieces sees it; and the reader
+// fed the reply in two blocks, cut at every point, agrees with the whole.
 //
 // Input: one byte for why reading stopped ('c' closed, 'o' complete, 'l' limit
 // reached, 'f' receive failed; other bytes pick one by their value), then the
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "tests/fuzz/fuzz_check.h"
+#include "upload/reply_reader.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_reply.h"
 
@@ -99,6 +101,23 @@ void CheckPrefixes(const std::string& reply, ReplyEnd end) {
   }
 }
 
+// Where the blocks are cut does not change what the reader decides.
+void CheckBlocks(const std::string& reply, ReplyEnd end) {
+  const ReplyVerdict whole = JudgeReply(reply, end);
+  const bool wholeComplete = ReplyIsComplete(reply);
+  const size_t step = reply.size() / kSplitPoints + 1;
+  for (size_t cut = 0; cut <= reply.size(); cut += step) {
+    ReplyReader reader;
+    reader.Feed(reply.data(), cut);
+    reader.Feed(reply.data() + cut, reply.size() - cut);
+    const ReplyVerdict verdict = JudgeReply(reader, end);
+    FUZZ_CHECK(verdict.outcome == whole.outcome);
+    FUZZ_CHECK(verdict.message == whole.message);
+    FUZZ_CHECK(reader.Complete() == wholeComplete);
+    FUZZ_CHECK(reader.QuotaTokenSeen() == (reply.find(kQuotaFullToken) != std::string::npos));
+  }
+}
+
 }  // namespace
 }  // namespace tamborix
 
@@ -110,5 +129,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const tamborix::ReplyEnd end = tamborix::ReadEnd(data[0]);
   tamborix::CheckReply(reply, end);
   tamborix::CheckPrefixes(reply, end);
+  tamborix::CheckBlocks(reply, end);
   return 0;
 }
