@@ -14,7 +14,7 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
   exit 2
 fi
 dir="$root/build/fuzz"
-targets=(upload_request_fuzz upload_reply_fuzz http_proxy_fuzz registrar_script_fuzz)
+targets=(upload_request_fuzz upload_reply_fuzz http_proxy_fuzz registrar_script_fuzz page_parser_fuzz)
 
 mkdir -p "$dir"
 if ! CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
