@@ -3,7 +3,7 @@
 #include <array>
 
 #include "panel/panel.h"
-#include "panel/panel_ops.h"
+#include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/window_messages.h"
 

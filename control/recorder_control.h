@@ -7,10 +7,10 @@
 
 #include <memory>
 
-#include "control/event_sinks.h"
+#include "state/event_sinks.h"
 #include "control/property_bag.h"
-#include "control/recorder_state.h"
-#include "control/result_codes.h"
+#include "state/recorder_state.h"
+#include "state/result_codes.h"
 #include "platform/platform.h"
 
 namespace tamborix {

@@ -1,10 +1,10 @@
 #include "panel/panel.h"
 
-#include "control/event_sinks.h"
-#include "panel/panel_ops.h"
+#include "state/event_sinks.h"
+#include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/window_messages.h"
-#include "upload/upload_job.h"
+#include "upload/run_upload.h"
 
 namespace tamborix {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "control/recorder_state.h"
+#include "state/recorder_state.h"
 #include "platform/panel_window.h"
 #include "platform/platform.h"
 #include "recorder/recorder.h"

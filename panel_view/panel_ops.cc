@@ -1,9 +1,9 @@
-#include "panel/panel_ops.h"
+#include "panel_view/panel_ops.h"
 
 #include <atomic>
 
-#include "control/recorder_state.h"
-#include "panel/string_table.h"
+#include "state/recorder_state.h"
+#include "panel_view/string_table.h"
 #include "platform/kernel.h"
 #include "platform/panel_window.h"
 #include "platform/window_messages.h"

@@ -1,4 +1,4 @@
-#include "control/event_sinks.h"
+#include "state/event_sinks.h"
 
 #include <utility>
 

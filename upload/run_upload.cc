@@ -1,4 +1,4 @@
-#include "upload/upload_job.h"
+#include "upload/run_upload.h"
 
 #include <chrono>
 #include <memory>

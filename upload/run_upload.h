@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "control/recorder_state.h"
+#include "state/recorder_state.h"
 #include "platform/panel_window.h"
 #include "platform/platform.h"
 

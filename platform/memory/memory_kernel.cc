@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/memory/unicode_text.h"
+#include "platform/shared/unicode_text.h"
 
 namespace tamborix {
 namespace {

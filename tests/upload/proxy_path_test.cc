@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "control/recorder_state.h"
+#include "state/recorder_state.h"
 #include "platform/memory/memory_panel_window.h"
 #include "platform/posix/posix_proxy_settings.h"
 #include "platform/posix/posix_sockets.h"
@@ -16,7 +16,7 @@
 #include "tests/upload/support/upload_fixture.h"
 #include "tools/storage_service/storage_service.h"
 #include "upload/http_proxy.h"
-#include "upload/upload_job.h"
+#include "upload/run_upload.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_transfer.h"
 

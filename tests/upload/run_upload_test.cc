@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "control/recorder_state.h"
+#include "state/recorder_state.h"
 #include "platform/memory/memory_panel_window.h"
 #include "platform/proxy_settings.h"
 #include "platform/window_messages.h"
 #include "tests/upload/support/fault_server.h"
 #include "tests/upload/support/test_platform.h"
 #include "tests/upload/support/upload_fixture.h"
-#include "upload/upload_job.h"
+#include "upload/run_upload.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_worker.h"
 

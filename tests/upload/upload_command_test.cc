@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "control/event_sinks.h"
+#include "state/event_sinks.h"
 #include "control/recorder_control.h"
 #include "platform/memory/memory_panel_window.h"
 #include "platform/memory/memory_platform.h"

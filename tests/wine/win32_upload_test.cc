@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "control/recorder_state.h"
+#include "state/recorder_state.h"
 #include "platform/panel_window.h"
 #include "platform/platform.h"
 #include "platform/proxy_settings.h"
@@ -19,7 +19,7 @@
 #include "platform/win32/win32_threads.h"
 #include "platform/window_messages.h"
 #include "tests/wine/check.h"
-#include "upload/upload_job.h"
+#include "upload/run_upload.h"
 
 namespace tamborix_wine {
 namespace {

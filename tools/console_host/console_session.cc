@@ -4,8 +4,8 @@
 #include <map>
 #include <sstream>
 
-#include "control/event_sinks.h"
-#include "platform/memory/unicode_text.h"
+#include "state/event_sinks.h"
+#include "platform/shared/unicode_text.h"
 #include "platform/window_messages.h"
 #include "tools/console_host/memory_property_bag.h"
 
