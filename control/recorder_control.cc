@@ -29,28 +29,40 @@ bool IsPlainFileName(const std::u16string& name) {
 
 RecorderControl::RecorderControl(const Platform& platform) : platform_(platform) {}
 
-RecorderControl::~RecorderControl() { ClosePanel(); }
-
-PanelMessageHandler* RecorderControl::OpenPanel(PanelWindow& window) {
-  ClosePanel();
-  window_ = &window;
-  panel_ = std::make_unique<Panel>(state_, platform_, events_, window);
-  return panel_.get();
+RecorderControl::~RecorderControl() {
+  if (window_ != nullptr) {
+    window_->Destroy();
+  }
 }
 
-void RecorderControl::ClosePanel() {
-  if (panel_) {
-    panel_->OnDestroy();
-    panel_.reset();
+PanelMessageHandler* RecorderControl::OpenPanel(PanelWindow& window) {
+  if (window_ != nullptr) {
+    window_->Destroy();
   }
-  window_ = nullptr;
+  window_ = &window;
+  panel_ = std::make_unique<Panel>(state_, platform_, events_, window);
+  return this;
+}
+
+bool RecorderControl::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
+                                intptr_t* result) {
+  if (!panel_) {
+    return false;
+  }
+  if (frameworkHandler_ != nullptr && IsFrameworkMessage(message) &&
+      frameworkHandler_->OnMessage(message, wParam, lParam, result)) {
+    return true;
+  }
+  const bool handled = panel_->OnMessage(message, wParam, lParam, result);
+  if (message == kWmDestroy) {
+    panel_.reset();
+    window_ = nullptr;
+  }
+  return handled;
 }
 
 std::string RecorderControl::Narrow(const WideString& value) {
-  if (!value) {
-    return std::string();
-  }
-  return platform_.kernel->WideToNarrow(*value);
+  return tamborix::Narrow(*platform_.kernel, value);
 }
 
 void RecorderControl::SetPlain(WideString* wide, std::string* narrow, const WideString& value) {
@@ -82,14 +94,14 @@ Result RecorderControl::SetMaxFileLengthInSecond(const WideString& text, bool* a
   state_.maxLength = narrow;
   state_.maxSeconds = ReadDecimal(state_.maxLength);
   if (window_ != nullptr) {
-    window_->SendItemMessage(kTrackbar, kTbmSetRange, 1,
-                             MakeLParam(0, static_cast<uint32_t>(state_.maxSeconds)));
-    window_->SendItemMessage(kTrackbar, kTbmSetTicFreq, 10, 0);
+    SetTrackbarRange(*window_, state_.maxSeconds);
   }
   return kSOk;
 }
 
-WideString RecorderControl::SoundFileName() const { return state_.wide.fileName; }
+WideString RecorderControl::SoundFileName() const {
+  return state_.wide.fileName;
+}
 
 WideString RecorderControl::LocalFullFileName() {
   state_.wide.fullPath = platform_.kernel->NarrowToWide(state_.fullPath);

@@ -1,22 +1,32 @@
-// RunUpload: the operation behind the panel's UPLOAD button. It copies the
-// settings into a fresh UploadJob, shows and primes the progress bar (218),
-// finds the HTTP proxy, starts the worker and waits for it in slices, moving
-// the progress bar whenever the worker signals. It gives up after the last
-// slice with a message box; the worker then goes on to its own end and
-// nothing reads its outcome.
+// RunUpload: the operation behind the panel's UPLOAD button. It moves the
+// settings into a fresh UploadJob, starts the progress indicator, finds the
+// HTTP proxy, starts the worker and waits for it in slices, moving the
+// indicator whenever the worker signals. It gives up after the last slice
+// with a message box; the worker then goes on to its own end and nothing
+// reads its outcome.
 //
 // Threading: the panel's user-interface thread, which it keeps until it
-// returns. The platform's kernel and sockets must stay alive until every
-// upload worker has ended, which may be after RunUpload returned.
+// returns; the indicator is called on that thread only. The platform's
+// kernel and sockets must stay alive until every upload worker has ended,
+// which may be after RunUpload returned.
 #pragma once
 
 #include <cstdint>
 
-#include "state/recorder_state.h"
-#include "platform/panel_window.h"
 #include "platform/platform.h"
+#include "upload/upload_settings.h"
 
 namespace tamborix {
+
+// Where an upload shows how far it has come (the panel's progress bar).
+class UploadProgress {
+ public:
+  virtual ~UploadProgress() = default;
+  // The upload begins: the indicator is shown, counting 0 to 100.
+  virtual void Begin() = 0;
+  // Moves the indicator to `percent` (0 to 100).
+  virtual void Move(int32_t percent) = 0;
+};
 
 struct UploadOptions {
   uint32_t sliceMs = 50;      // the longest single wait for the worker
@@ -25,11 +35,7 @@ struct UploadOptions {
 
 // True when the worker finished with the outcome "OK"; false for any other
 // outcome, a time-out, or a failed wait.
-bool RunUpload(const RecorderState& state, const Platform& platform, PanelWindow& window);
-bool RunUpload(const RecorderState& state, const Platform& platform, PanelWindow& window,
-               const UploadOptions& options);
-
-// Moves the progress bar (control 218) to `position` (0 to 100).
-void SetUploadProgress(PanelWindow& window, int32_t position);
+bool RunUpload(UploadSettings settings, const Platform& platform, UploadProgress& progress,
+               const UploadOptions& options = UploadOptions());
 
 }  // namespace tamborix

@@ -83,7 +83,7 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   input.stamp = kernel.Now();
   input.clientAddress = FirstLocalAddress(sockets);
 
-  std::unique_ptr<ReadableFile> file = kernel.OpenForReading(job.readPath);
+  std::unique_ptr<ReadableFile> file = kernel.OpenForReading(job.settings.path);
   if (!file) {
     return kOutcomeFileOpenError;
   }
@@ -93,25 +93,18 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   if (!measured) {
     return kOutcomeFileOpenError;
   }
-  file = kernel.OpenForReading(job.readPath);
+  file = kernel.OpenForReading(job.settings.path);
   if (!file) {
     return kOutcomeFileOpenError;
   }
 
-  input.session = job.session;
-  input.user = job.user;
-  input.domain = job.domain;
-  input.pDrive = job.pDrive;
-  input.targetDir = job.targetDir;
-  input.host = job.host;
-  input.sentPath = job.sentPath;
   input.fileSize = fileSize;
   UploadRequest request;
   std::string refusedInput;
   const LeadBytePredicate isLeadByte = [&kernel](unsigned char byte) {
     return kernel.IsLeadByte(byte);
   };
-  switch (BuildUploadRequest(input, &request, &refusedInput, isLeadByte)) {
+  switch (BuildUploadRequest(job.settings, input, &request, &refusedInput, isLeadByte)) {
     case RequestRefusal::kNone:
       break;
     case RequestRefusal::kUnsafeValue:
@@ -134,8 +127,9 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
       kernel.ShowMessageBox(ProxyConnectErrorText(job.proxyHost, job.proxyPort));
       return kOutcomeSocketError;
     }
-  } else if (!sockets.Connect(socket.handle(), job.host, kServicePort, TimeLeftMs(job.deadline))) {
-    kernel.ShowMessageBox(HostConnectErrorText(job.host));
+  } else if (!sockets.Connect(socket.handle(), job.settings.host, job.settings.servicePort,
+                              TimeLeftMs(job.deadline))) {
+    kernel.ShowMessageBox(HostConnectErrorText(job.settings.host));
     return kOutcomeSocketError;
   }
 

@@ -198,6 +198,7 @@ void MemoryKernel::SetMessageBoxHook(std::function<void(const std::string& text)
 }
 
 bool MemoryKernel::GetEnvironment(const std::string& name, std::string* value) {
+  uiThread_.Check("MemoryKernel::GetEnvironment");
   std::lock_guard<std::mutex> lock(mutex_);
   const auto it = environment_.find(name);
   if (it == environment_.end() || it->second.empty()) {
@@ -208,6 +209,7 @@ bool MemoryKernel::GetEnvironment(const std::string& name, std::string* value) {
 }
 
 bool MemoryKernel::MakeDirectory(const std::string& path) {
+  uiThread_.Check("MemoryKernel::MakeDirectory");
   std::lock_guard<std::mutex> lock(mutex_);
   const std::string key = FolderKey(path);
   if (key.empty() || IsDriveRoot(key)) {
@@ -224,11 +226,13 @@ bool MemoryKernel::MakeDirectory(const std::string& path) {
 }
 
 bool MemoryKernel::RemoveFile(const std::string& path) {
+  uiThread_.Check("MemoryKernel::RemoveFile");
   std::lock_guard<std::mutex> lock(mutex_);
   return files_.erase(path) != 0;
 }
 
 bool MemoryKernel::MoveIntoPlace(const std::string& from, const std::string& to) {
+  uiThread_.Check("MemoryKernel::MoveIntoPlace");
   std::lock_guard<std::mutex> lock(mutex_);
   if (failMoves_ > 0) {
     --failMoves_;
@@ -266,19 +270,23 @@ std::unique_ptr<ReadableFile> MemoryKernel::OpenForReading(const std::string& pa
 }
 
 uint16_t MemoryKernel::DefaultLanguageId() {
+  uiThread_.Check("MemoryKernel::DefaultLanguageId");
   std::lock_guard<std::mutex> lock(mutex_);
   return languageId_;
 }
 
 std::string MemoryKernel::WideToNarrow(const std::u16string& text) {
+  uiThread_.Check("MemoryKernel::WideToNarrow");
   return Utf16ToUtf8(text);
 }
 
 std::u16string MemoryKernel::NarrowToWide(const std::string& text) {
+  uiThread_.Check("MemoryKernel::NarrowToWide");
   return Utf8ToUtf16(text);
 }
 
 std::string MemoryKernel::Utf8ToNarrow(const std::string& text) {
+  uiThread_.Check("MemoryKernel::Utf8ToNarrow");
   return text;
 }
 

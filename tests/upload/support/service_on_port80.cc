@@ -7,13 +7,13 @@
 
 namespace tamborix::testing {
 
-std::unique_ptr<StorageService> StartServiceOnPort80(const std::string& root, uint64_t quotaBytes,
-                                                     std::string* address) {
+std::unique_ptr<StorageService> StartLoopbackService(const std::string& root, uint64_t quotaBytes,
+                                                     int port, std::string* address) {
   std::unique_ptr<StorageService> started;
   *address = OnFreeLoopbackAddress([&](const std::string& candidate) {
     StorageServiceOptions options;
     options.address = candidate;
-    options.port = 80;
+    options.port = port;
     options.root = root;
     options.quotaBytes = quotaBytes;
     auto service = std::make_unique<StorageService>(options);
