@@ -33,7 +33,7 @@ bool IsPlainFileName(const std::u16string& name);
 class RecorderControl : private PanelMessageHandler {
  public:
   explicit RecorderControl(const Platform& platform);
-  ~RecorderControl();
+  ~RecorderControl() override;
   RecorderControl(const RecorderControl&) = delete;
   RecorderControl& operator=(const RecorderControl&) = delete;
 

@@ -213,8 +213,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot start the storage service\n");
     return 1;
   }
-  std::printf("service on %s:%d (%s path for SendUpload)\n", service.address.c_str(), service.port,
-              service.port == 80 ? "direct" : "proxy");
+  std::printf("service on %s:%d\n", service.address.c_str(), service.port);
 
   struct Size {
     const char* label;
