@@ -9,7 +9,7 @@
 #include "platform/posix/posix_kernel.h"
 #include "platform/posix/posix_sockets.h"
 #include "tests/upload/support/loopback.h"
-#include "tests/upload/support/service_on_port80.h"
+#include "tests/upload/support/loopback_service.h"
 #include "tests/upload/support/test_platform.h"
 #include "tests/upload/support/upload_fixture.h"
 #include "tools/storage_service/storage_service.h"

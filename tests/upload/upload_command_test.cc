@@ -14,7 +14,7 @@
 #include "platform/window_messages.h"
 #include "state/event_sinks.h"
 #include "tests/upload/support/loopback.h"
-#include "tests/upload/support/service_on_port80.h"
+#include "tests/upload/support/loopback_service.h"
 #include "tests/upload/support/test_platform.h"
 #include "tools/storage_service/storage_service.h"
 

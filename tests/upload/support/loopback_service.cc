@@ -1,4 +1,4 @@
-#include "tests/upload/support/service_on_port80.h"
+#include "tests/upload/support/loopback_service.h"
 
 #include <fstream>
 #include <sstream>
