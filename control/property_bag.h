@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "control/recorder_state.h"
-#include "control/result_codes.h"
+#include "state/recorder_state.h"
+#include "state/result_codes.h"
 
 namespace tamborix {
 

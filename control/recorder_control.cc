@@ -4,7 +4,7 @@
 
 #include "control/file_name.h"
 #include "panel/panel.h"
-#include "panel/panel_ops.h"
+#include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/window_messages.h"
 
@@ -19,29 +19,39 @@ constexpr char kInvalidLengthText[] = "Invalid second setting > 0 and < 600";
 RecorderControl::RecorderControl(const Platform& platform) : platform_(platform) {}
 
 RecorderControl::~RecorderControl() {
-  ClosePanel();
+  if (window_ != nullptr) {
+    window_->Destroy();
+  }
 }
 
 PanelMessageHandler* RecorderControl::OpenPanel(PanelWindow& window) {
-  ClosePanel();
+  if (window_ != nullptr) {
+    window_->Destroy();
+  }
   window_ = &window;
   panel_ = std::make_unique<Panel>(state_, platform_, events_, window);
-  return panel_.get();
+  return this;
 }
 
-void RecorderControl::ClosePanel() {
-  if (panel_) {
-    panel_->OnDestroy();
-    panel_.reset();
+bool RecorderControl::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
+                                intptr_t* result) {
+  if (!panel_) {
+    return false;
   }
-  window_ = nullptr;
+  if (frameworkHandler_ != nullptr && IsFrameworkMessage(message) &&
+      frameworkHandler_->OnMessage(message, wParam, lParam, result)) {
+    return true;
+  }
+  const bool handled = panel_->OnMessage(message, wParam, lParam, result);
+  if (message == kWmDestroy) {
+    panel_.reset();
+    window_ = nullptr;
+  }
+  return handled;
 }
 
 std::string RecorderControl::Narrow(const WideString& value) {
-  if (!value) {
-    return std::string();
-  }
-  return platform_.kernel->WideToNarrow(*value);
+  return tamborix::Narrow(*platform_.kernel, value);
 }
 
 void RecorderControl::SetPlain(WideString* wide, std::string* narrow, const WideString& value) {
@@ -75,9 +85,7 @@ Result RecorderControl::SetMaxFileLengthInSecond(const WideString& text, bool* a
   state_.maxLength = narrow;
   state_.maxSeconds = ReadDecimal(state_.maxLength);
   if (window_ != nullptr) {
-    window_->SendItemMessage(kTrackbar, kTbmSetRange, 1,
-                             MakeLParam(0, static_cast<uint32_t>(state_.maxSeconds)));
-    window_->SendItemMessage(kTrackbar, kTbmSetTicFreq, 10, 0);
+    SetTrackbarRange(*window_, state_.maxSeconds);
   }
   return kSOk;
 }

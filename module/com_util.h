@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "control/recorder_state.h"
+#include "state/recorder_state.h"
 #include "module/com_headers.h"
 
 namespace tamborix {

@@ -3,7 +3,7 @@
 // is being delivered to it), and never lets a failure of the sink escape.
 #pragma once
 
-#include "control/event_sinks.h"
+#include "state/event_sinks.h"
 #include "module/com_headers.h"
 
 namespace tamborix {

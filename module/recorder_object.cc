@@ -93,38 +93,28 @@ const IUnknownVtbl kInnerUnknownVtbl = {Inner_QueryInterface, Inner_AddRef, Inne
 }  // namespace
 
 PropertySinkList::~PropertySinkList() {
-  for (IPropertyNotifySink*& sink : positions_) {
-    if (sink != nullptr) {
-      IPropertyNotifySink* gone = sink;
-      sink = nullptr;
+  for (size_t i = 0; i < slots_.PositionCount(); ++i) {
+    if (IPropertyNotifySink* gone = slots_.Remove(static_cast<uint32_t>(i + 1))) {
       IPropertyNotifySink_Release(gone);
     }
   }
 }
 
 DWORD PropertySinkList::Advise(IPropertyNotifySink* sink) {
-  for (size_t i = 0; i < positions_.size(); ++i) {
-    if (positions_[i] == nullptr) {
-      positions_[i] = sink;
-      return static_cast<DWORD>(i + 1);
-    }
-  }
-  positions_.push_back(sink);
-  return static_cast<DWORD>(positions_.size());
+  return slots_.Add(sink);
 }
 
 bool PropertySinkList::Unadvise(DWORD cookie) {
-  if (cookie == 0 || cookie > positions_.size() || positions_[cookie - 1] == nullptr) {
+  IPropertyNotifySink* gone = slots_.Remove(cookie);
+  if (gone == nullptr) {
     return false;
   }
-  IPropertyNotifySink* gone = positions_[cookie - 1];
-  positions_[cookie - 1] = nullptr;
   IPropertyNotifySink_Release(gone);
   return true;
 }
 
 IPropertyNotifySink* PropertySinkList::Take(size_t position) const {
-  IPropertyNotifySink* sink = position < positions_.size() ? positions_[position] : nullptr;
+  IPropertyNotifySink* sink = slots_.At(position);
   if (sink != nullptr) {
     IPropertyNotifySink_AddRef(sink);
   }

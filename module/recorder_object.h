@@ -16,6 +16,7 @@
 
 #include "control/recorder_control.h"
 #include "module/com_headers.h"
+#include "state/sink_slots.h"
 
 namespace tamborix {
 
@@ -29,8 +30,7 @@ struct ConnectionPoint {
   const IID* iid;
 };
 
-// The property-change sinks: positions that never shrink, a new sink in the
-// first free one, cookie = position + 1; the same rules as the event sinks.
+// The property-change sinks, by the same SinkSlots rule as the event sinks.
 class PropertySinkList {
  public:
   PropertySinkList() = default;
@@ -41,12 +41,12 @@ class PropertySinkList {
   // Takes over one reference of `sink`.
   DWORD Advise(IPropertyNotifySink* sink);
   bool Unadvise(DWORD cookie);
-  size_t PositionCount() const { return positions_.size(); }
+  size_t PositionCount() const { return slots_.PositionCount(); }
   // The sink at `position` with a new reference, or null.
   IPropertyNotifySink* Take(size_t position) const;
 
  private:
-  std::vector<IPropertyNotifySink*> positions_;
+  SinkSlots<IPropertyNotifySink*> slots_;
 };
 
 // The object's C++ parts: the control's own logic, on the module's shared

@@ -35,7 +35,7 @@
 #include <string>
 #include <vector>
 
-#include "control/result_codes.h"
+#include "state/result_codes.h"
 
 namespace tamborix {
 namespace registrar {

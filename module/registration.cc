@@ -7,6 +7,7 @@
 #include "module/registrar_script.h"
 #include "module/resource_ids.h"
 #include "module/win32_registry.h"
+#include "platform/shared/unicode_text.h"
 
 namespace tamborix {
 namespace {
@@ -61,7 +62,8 @@ HRESULT LoadScript(const std::wstring& modulePath, registrar::Script* script) {
   if (FAILED(hr)) {
     return hr;
   }
-  const std::map<std::string, std::string> variables = {{"MODULE", Utf16ToUtf8(modulePath)}};
+  const std::map<std::string, std::string> variables = {
+      {"MODULE", Utf16ToUtf8(std::u16string(modulePath.begin(), modulePath.end()))}};
   registrar::ParseResult parsed = registrar::ParseScript(text, variables);
   if (!parsed.ok) {
     return E_UNEXPECTED;  // the module's own script does not parse

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "control/result_codes.h"
+#include "state/result_codes.h"
 
 namespace tamborix {
 

@@ -1,9 +1,17 @@
 #include "module/win32_registry.h"
 
 #include "module/com_headers.h"
+#include "platform/shared/unicode_text.h"
 
 namespace tamborix {
 namespace {
+
+// A registrar text (UTF-8) as the registry takes it: UTF-16 in wchar_t,
+// which is 16 bits wide on Windows.
+std::wstring RegistryText(const std::string& text) {
+  const std::u16string wide = Utf8ToUtf16(text);
+  return std::wstring(wide.begin(), wide.end());
+}
 
 HKEY RootHandle(registrar::RootKey root) {
   switch (root) {
@@ -32,7 +40,7 @@ bool IsMissing(LONG error) {
 class OpenKey {
  public:
   OpenKey(registrar::RootKey root, const std::string& path, REGSAM access, bool create) {
-    const std::wstring wide = Utf8ToUtf16(path);
+    const std::wstring wide = RegistryText(path);
     error_ = create ? RegCreateKeyExW(RootHandle(root), wide.c_str(), 0, nullptr,
                                       REG_OPTION_NON_VOLATILE, access, nullptr, &key_, nullptr)
                     : RegOpenKeyExW(RootHandle(root), wide.c_str(), 0, access, &key_);
@@ -58,33 +66,6 @@ class OpenKey {
 
 }  // namespace
 
-std::wstring Utf8ToUtf16(const std::string& text) {
-  if (text.empty()) {
-    return std::wstring();
-  }
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(length > 0 ? static_cast<size_t>(length) : 0, L'\0');
-  if (length > 0) {
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  }
-  return wide;
-}
-
-std::string Utf16ToUtf8(const std::wstring& text) {
-  if (text.empty()) {
-    return std::string();
-  }
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string narrow(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-  if (length > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &narrow[0], length,
-                        nullptr, nullptr);
-  }
-  return narrow;
-}
-
 Result Win32Registry::CreateKey(registrar::RootKey root, const std::string& path) {
   OpenKey key(root, path, KEY_READ, true);
   return FromRegistry(key.error());
@@ -96,8 +77,8 @@ Result Win32Registry::SetString(registrar::RootKey root, const std::string& path
   if (key.get() == nullptr) {
     return FromRegistry(key.error());
   }
-  const std::wstring wideName = Utf8ToUtf16(name);
-  const std::wstring wideData = Utf8ToUtf16(data);
+  const std::wstring wideName = RegistryText(name);
+  const std::wstring wideData = RegistryText(data);
   return FromRegistry(RegSetValueExW(key.get(), name.empty() ? nullptr : wideName.c_str(), 0,
                                      REG_SZ, reinterpret_cast<const BYTE*>(wideData.c_str()),
                                      static_cast<DWORD>((wideData.size() + 1) * sizeof(wchar_t))));
@@ -109,7 +90,7 @@ Result Win32Registry::SetNumber(registrar::RootKey root, const std::string& path
   if (key.get() == nullptr) {
     return FromRegistry(key.error());
   }
-  const std::wstring wideName = Utf8ToUtf16(name);
+  const std::wstring wideName = RegistryText(name);
   const DWORD value = data;
   return FromRegistry(RegSetValueExW(key.get(), name.empty() ? nullptr : wideName.c_str(), 0,
                                      REG_DWORD, reinterpret_cast<const BYTE*>(&value),
@@ -117,7 +98,7 @@ Result Win32Registry::SetNumber(registrar::RootKey root, const std::string& path
 }
 
 Result Win32Registry::DeleteTree(registrar::RootKey root, const std::string& path) {
-  const LONG error = RegDeleteTreeW(RootHandle(root), Utf8ToUtf16(path).c_str());
+  const LONG error = RegDeleteTreeW(RootHandle(root), RegistryText(path).c_str());
   return IsMissing(error) ? kSOk : FromRegistry(error);
 }
 
@@ -137,7 +118,7 @@ Result Win32Registry::DeleteKeyIfLeaf(registrar::RootKey root, const std::string
   if (subkeys > 0) {
     return kSOk;  // another key is still below it
   }
-  const LONG error = RegDeleteKeyW(RootHandle(root), Utf8ToUtf16(path).c_str());
+  const LONG error = RegDeleteKeyW(RootHandle(root), RegistryText(path).c_str());
   return IsMissing(error) ? kSOk : FromRegistry(error);
 }
 
@@ -147,7 +128,7 @@ Result Win32Registry::DeleteValue(registrar::RootKey root, const std::string& pa
   if (key.get() == nullptr) {
     return IsMissing(key.error()) ? kSOk : FromRegistry(key.error());
   }
-  const std::wstring wideName = Utf8ToUtf16(name);
+  const std::wstring wideName = RegistryText(name);
   const LONG error = RegDeleteValueW(key.get(), name.empty() ? nullptr : wideName.c_str());
   return IsMissing(error) ? kSOk : FromRegistry(error);
 }

@@ -19,8 +19,4 @@ class Win32Registry : public registrar::RegistryEditor {
                      const std::string& name) override;
 };
 
-// UTF-8 to UTF-16 and back, for the registrar's texts.
-std::wstring Utf8ToUtf16(const std::string& text);
-std::string Utf16ToUtf8(const std::wstring& text);
-
 }  // namespace tamborix

@@ -1,10 +1,11 @@
 #include "panel/panel.h"
 
-#include "control/event_sinks.h"
-#include "panel/panel_ops.h"
+#include "panel/progress_bar.h"
+#include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/window_messages.h"
-#include "upload/upload_job.h"
+#include "state/event_sinks.h"
+#include "upload/run_upload.h"
 
 namespace tamborix {
 namespace {
@@ -28,6 +29,19 @@ uint32_t HighWord(uintptr_t value) {
   return static_cast<uint32_t>((value >> 16) & 0xFFFFu);
 }
 
+// What an upload of the current recording sends.
+UploadSettings UploadSettingsOf(const RecorderState& state) {
+  UploadSettings settings;
+  settings.session = state.session;
+  settings.user = state.user;
+  settings.domain = state.domain;
+  settings.pDrive = state.pDrive;
+  settings.targetDir = state.targetDir;
+  settings.host = state.host;
+  settings.path = state.fullPath;
+  return settings;
+}
+
 }  // namespace
 
 Panel::Panel(RecorderState& state, const Platform& platform, EventSinks& events,
@@ -44,6 +58,9 @@ bool Panel::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, intpt
   switch (message) {
     case kWmInitDialog:
       *result = OnInitPanel();
+      return true;
+    case kWmDestroy:
+      *result = OnDestroy();
       return true;
     case kWmCommand:
       return OnCommand(static_cast<int>(LowWord(wParam)), HighWord(wParam), result);
@@ -125,6 +142,17 @@ intptr_t Panel::OnInitPanel() {
 }
 
 intptr_t Panel::OnStop() {
+  EndWhatRuns();
+  EnableButtons(window_, true, false, true, true, true);
+  return 0;
+}
+
+intptr_t Panel::OnDestroy() {
+  EndWhatRuns();
+  return 0;
+}
+
+void Panel::EndWhatRuns() {
   window_.KillTimer(kClockTimerId);
   if (state_.isPlaying == 1) {
     recorder_.FinishPlayback();
@@ -132,14 +160,13 @@ intptr_t Panel::OnStop() {
   if (state_.isRecording == 1) {
     recorder_.FinishRecording();
   }
-  EnableButtons(window_, true, false, true, true, true);
-  return 0;
 }
 
 // The upload runs to its end (or its time-out) inside this handler; the page
 // then hears how it went.
 intptr_t Panel::OnUploadCommand() {
-  const bool succeeded = RunUpload(state_, platform_, window_);
+  ProgressBar bar(window_);
+  const bool succeeded = RunUpload(UploadSettingsOf(state_), platform_, bar);
   events_.Fire(succeeded ? kOnOKDone : kOnAbort);
   return 0;
 }
@@ -147,16 +174,6 @@ intptr_t Panel::OnUploadCommand() {
 intptr_t Panel::OnAbortCommand() {
   events_.Fire(kOnAbort);
   return 0;
-}
-
-void Panel::OnDestroy() {
-  window_.KillTimer(kClockTimerId);
-  if (state_.isPlaying == 1) {
-    recorder_.FinishPlayback();
-  }
-  if (state_.isRecording == 1) {
-    recorder_.FinishRecording();
-  }
 }
 
 void Panel::BuildFolder() {
@@ -171,10 +188,6 @@ void Panel::BuildFolder() {
   } else {
     state_.folder = kFallbackFolder;
   }
-}
-
-std::string Panel::Narrow(const WideString& value) {
-  return value ? platform_.kernel->WideToNarrow(*value) : std::string();
 }
 
 }  // namespace tamborix

@@ -7,10 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "control/recorder_state.h"
+#include "panel_view/panel_ops.h"
 #include "platform/panel_window.h"
 #include "platform/platform.h"
 #include "recorder/recorder.h"
+#include "state/recorder_state.h"
 
 namespace tamborix {
 
@@ -25,16 +26,16 @@ class Panel : public PanelMessageHandler {
 
   bool OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t* result) override;
 
-  // The window is going away: saves a running recording to fullPath, closes
-  // an open device and stops the clock.
-  void OnDestroy();
-
  private:
   // WM_INITDIALOG: folder, narrow copies, the controls' first state, and the
   // OnPlayimg event. Returns 0.
   intptr_t OnInitPanel();
   // STOP: ends whatever runs and sets the Ready buttons. Returns 0.
   intptr_t OnStop();
+  // WM_DESTROY, the window still there: ends whatever runs. Returns 0.
+  intptr_t OnDestroy();
+  // Stops the clock, ends a playback and saves and ends a recording.
+  void EndWhatRuns();
   // The WM_COMMAND rows; false for an id or notification without a row.
   bool OnCommand(int id, uint32_t notification, intptr_t* result);
 
@@ -46,7 +47,7 @@ class Panel : public PanelMessageHandler {
   intptr_t OnAbortCommand();
 
   void BuildFolder();
-  std::string Narrow(const WideString& value);
+  std::string Narrow(const WideString& value) { return tamborix::Narrow(*platform_.kernel, value); }
 
   RecorderState& state_;
   Platform platform_;

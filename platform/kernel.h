@@ -5,8 +5,18 @@
 // separator, as the control builds them; an implementation on a system with
 // another separator translates them.
 //
-// Threading: OpenForReading, IsLeadByte, ShowMessageBox and Now may be called from any
-// thread; everything else only on the user-interface thread.
+// Threading: OpenForReading (and the file it gives), IsLeadByte,
+// ShowMessageBox and Now may be called from any thread; everything else only
+// on the user-interface thread (the in-memory kernel checks this and stops
+// the program on a breach).
+//
+// Text: the narrow form is the system code page; where that is UTF-8 (the
+// in-memory and POSIX kernels), malformed input becomes U+FFFD, byte by
+// byte, as the system converters do.
+//
+// Strictness of the in-memory kernel only: paths compare as exact bytes, a
+// folder must exist before a file is saved in it, and drive roots always
+// exist. kernel_contract_test.cc holds the cases every kernel passes.
 //
 // Method names avoid the Win32 function names that windows.h turns into
 // macros (CreateDirectory, DeleteFile, ...).

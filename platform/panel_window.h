@@ -2,7 +2,8 @@
 // operations the panel's handlers use on it.
 //
 // Threading: every method is called on the panel's user-interface thread,
-// except where a comment says otherwise. Messages posted to the window, timer
+// except where a comment says otherwise (the in-memory window checks this and
+// stops the program on a breach). Messages posted to the window, timer
 // ticks and device notices are delivered to the PanelMessageHandler one at a
 // time on that thread, never from inside another handler except while a modal
 // message box runs.
@@ -19,6 +20,9 @@ class PanelMessageHandler {
   virtual ~PanelMessageHandler() = default;
   // Returns true when the message was handled, with its result in *result.
   // An unhandled message goes on to the platform's default dialog handling.
+  // The first message is WM_INITDIALOG and the last WM_DESTROY; between
+  // them every message of the window, the framework's own ones
+  // (IsFrameworkMessage) included, arrives here.
   virtual bool OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t* result) = 0;
 };
 
@@ -54,6 +58,12 @@ class PanelWindow {
 
   // The native window handle (an HWND on Windows), for device notices.
   virtual uintptr_t NativeHandle() const = 0;
+
+  // DestroyWindow. The handler first gets WM_DESTROY, synchronously and
+  // while every item still exists (the Windows order); then timers stop,
+  // waiting and later posts are dropped, and the handler is not called
+  // again. Destroying a window that is not open does nothing.
+  virtual void Destroy() = 0;
 };
 
 }  // namespace tamborix

@@ -1,15 +1,26 @@
 // The wave-audio device: the eight operations of the Media Control Interface
 // that the recorder uses, and nothing more.
 //
-// Threading: every method is called on the panel's user-interface thread.
-// A device records and plays in the background; the only thing it ever sends
-// back is MM_MCINOTIFY, posted to the window given to Play.
+// What every implementation keeps:
+// - Threading: every method is called on the panel's user-interface thread
+//   (the in-memory device checks this and stops the program on a breach). A
+//   device records and plays in the background; the only thing it ever sends
+//   back is MM_MCINOTIFY, posted to the window given to Play, never called.
+// - Ids: every command returns an MCI error number, 0 on success, and acts on
+//   the id a successful Open returned. Ids are not 0 and a closed id is not
+//   handed out again while the device object lives. A command on an id that
+//   is not open returns kMciErrInvalidDeviceId.
+// - Pairing: the caller ends every successful Open with exactly one Close;
+//   after a failed Open there is nothing to close. Close cancels a pending
+//   notice.
+// - Flags: flag words are passed as the recorder sends them (see mci.h); an
+//   implementation may refuse a flag word it does not support with
+//   kMciErrFlagsNotCompatible.
+// - Files: Save and Open name files in the kernel's path form (kernel.h).
 //
-// Every command returns an MCI error number, 0 on success, and acts on the id
-// a successful Open returned. A command on an id that is not open returns
-// kMciErrInvalidDeviceId. Flag words are passed as the recorder sends them
-// (see mci.h); an implementation may refuse a flag word it does not support
-// with kMciErrFlagsNotCompatible.
+// Strictness of the in-memory device only (a real device may be laxer): it
+// refuses every flag word but the recorder's, every format but 8000 Hz 16-bit
+// mono PCM, Record on a playing device and Play on a recording one.
 #pragma once
 
 #include <string>

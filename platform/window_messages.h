@@ -9,7 +9,11 @@
 namespace tamborix {
 
 // Window messages (names follow the Win32 macros, which windows.h owns).
+constexpr uint32_t kWmDestroy = 0x0002;
+constexpr uint32_t kWmSetFocus = 0x0007;
+constexpr uint32_t kWmKillFocus = 0x0008;
 constexpr uint32_t kWmSetText = 0x000C;
+constexpr uint32_t kWmMouseActivate = 0x0021;
 constexpr uint32_t kWmInitDialog = 0x0110;
 constexpr uint32_t kWmCommand = 0x0111;
 constexpr uint32_t kWmTimer = 0x0113;
@@ -64,6 +68,15 @@ enum IconId : int {
 // The panel's only timer: the one-second clock.
 constexpr uint32_t kClockTimerId = 1;
 constexpr uint32_t kClockPeriodMs = 1000;
+
+// The window framework's own messages, which the host of the panel sees
+// before the panel's message map: the background brush (WM_CTLCOLORDLG,
+// WM_CTLCOLORSTATIC, answered from the container's ambient colour), focus
+// and mouse activation (in-place activation).
+inline bool IsFrameworkMessage(uint32_t message) {
+  return message == kWmCtlColorDlg || message == kWmCtlColorStatic || message == kWmSetFocus ||
+         message == kWmKillFocus || message == kWmMouseActivate;
+}
 
 inline uintptr_t MakeWParam(uint32_t low, uint32_t high) {
   return static_cast<uintptr_t>((low & 0xFFFFu) | ((high & 0xFFFFu) << 16));

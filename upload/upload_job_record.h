@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/threads.h"
+#include "upload/upload_settings.h"
 
 namespace tamborix {
 
@@ -31,14 +32,7 @@ struct UploadJob {
   std::string proxyHost;  // "" for a direct connection
   std::string proxyPort;
   std::string outcomeText;  // the outcome when it is not "OK"
-  std::string session;
-  std::string readPath;  // the file that is read and sent
-  std::string sentPath;  // the path the request names
-  std::string targetDir;
-  std::string domain;
-  std::string user;
-  std::string host;
-  std::string pDrive;
+  UploadSettings settings;
   // The worker gives up on the network when this moment has passed, with the
   // outcome kOutcomeTimeOut and no message of its own.
   std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();

@@ -73,8 +73,9 @@ std::string LastPathComponent(const std::string& path, const LeadBytePredicate& 
   return path.substr(start);
 }
 
-RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest* request,
-                                  std::string* refusedInput, const LeadBytePredicate& isLeadByte) {
+RequestRefusal BuildUploadRequest(const UploadSettings& settings, const UploadRequestInput& input,
+                                  UploadRequest* request, std::string* refusedInput,
+                                  const LeadBytePredicate& isLeadByte) {
   auto refuse = [refusedInput](RequestRefusal refusal, const char* name) {
     if (refusedInput != nullptr) {
       *refusedInput = name;
@@ -83,10 +84,10 @@ RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest
   };
 
   const std::pair<const char*, const std::string*> values[] = {
-      {"session", &input.session},     {"user", &input.user},
-      {"domain", &input.domain},       {"pDrive", &input.pDrive},
-      {"targetDir", &input.targetDir}, {"host", &input.host},
-      {"sentPath", &input.sentPath},   {"clientAddress", &input.clientAddress},
+      {"session", &settings.session},     {"user", &settings.user},
+      {"domain", &settings.domain},       {"pDrive", &settings.pDrive},
+      {"targetDir", &settings.targetDir}, {"host", &settings.host},
+      {"sentPath", &settings.path},       {"clientAddress", &input.clientAddress},
   };
   for (const auto& [name, value] : values) {
     if (HasLineBreakingByte(*value)) {
@@ -96,8 +97,9 @@ RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest
 
   // The query values, each encoded within its own area.
   const std::pair<const char*, const std::string*> queryValues[] = {
-      {"session", &input.session}, {"user", &input.user},           {"domain", &input.domain},
-      {"pDrive", &input.pDrive},   {"targetDir", &input.targetDir},
+      {"session", &settings.session},     {"user", &settings.user},
+      {"domain", &settings.domain},       {"pDrive", &settings.pDrive},
+      {"targetDir", &settings.targetDir},
   };
   std::string encoded[5];
   for (size_t i = 0; i < 5; ++i) {
@@ -108,7 +110,7 @@ RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest
   }
   const std::string& encodedTargetDir = encoded[4];
 
-  std::string fileName = LastPathComponent(input.sentPath, isLeadByte);
+  std::string fileName = LastPathComponent(settings.path, isLeadByte);
   if (!Fits(fileName, kFileNameArea)) {
     return refuse(RequestRefusal::kTooLarge, "sentPath");
   }
@@ -126,12 +128,12 @@ RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest
     const char* input;
   } fields[] = {
       {"taction", action, kWholeRequest},
-      {"target_dir", input.targetDir, "targetDir"},
+      {"target_dir", settings.targetDir, "targetDir"},
       {"encode_target_dir", encodedTargetDir, "targetDir"},
       {"filename", fileName, "sentPath"},
-      {"auser", input.user, "user"},
-      {"adomain", input.domain, "domain"},
-      {"asession", input.session, "session"},
+      {"auser", settings.user, "user"},
+      {"adomain", settings.domain, "domain"},
+      {"asession", settings.session, "session"},
       {"client_ip", input.clientAddress, "clientAddress"},
       {"prog_ver", programVersion, kWholeRequest},
       {"prog_name", programName, kWholeRequest},
@@ -145,7 +147,7 @@ RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest
     bodyPrefix += text;
     bodyPrefix += delimiter;
   }
-  std::string fileHead = BuildFileFieldHead("file", input.sentPath);
+  std::string fileHead = BuildFileFieldHead("file", settings.path);
   if (!Fits(fileHead, kFormFieldArea)) {
     return refuse(RequestRefusal::kTooLarge, "sentPath");
   }
@@ -163,7 +165,7 @@ RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest
   std::string head = "POST /workdesk/handle?asession=" + encoded[0] + "&auser=" + encoded[1] +
                      "&adomain=" + encoded[2] + "&taction=" + kAction + "&pdrive=" + encoded[3] +
                      "&target_dir=" + encodedTargetDir + " HTTP/1.1" + kCrLf;
-  head += "Host: " + input.host + kCrLf;
+  head += "Host: " + settings.host + kCrLf;
   head += std::string("Connection: close") + kCrLf;
   head += "Content-Type: multipart/form-data; boundary=" + boundary + kCrLf;
   head += "Content-Length: " + std::to_string(contentLength) + kCrLf;

@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+#include "upload/upload_settings.h"
+
 namespace tamborix {
 
 // Tells whether a byte starts a double-byte character of the system code
@@ -28,14 +30,8 @@ constexpr size_t kEncodedValueArea = 8192;
 constexpr size_t kFileNameArea = 260;
 constexpr size_t kClosingArea = 1024;
 
+// What the transfer adds to the settings.
 struct UploadRequestInput {
-  std::string session;
-  std::string user;
-  std::string domain;
-  std::string pDrive;
-  std::string targetDir;
-  std::string host;
-  std::string sentPath;       // full local path, named in the request
   std::string clientAddress;  // dotted IPv4 address or ""
   int64_t stamp = 0;          // seconds since 1970-01-01 00:00:00 UTC
   uint64_t fileSize = 0;
@@ -55,10 +51,10 @@ enum class RequestRefusal {
 
 // Builds the three blocks. On a refusal `request` is left unchanged and
 // `refusedInput` (when given) names the input: "session", "user", "domain",
-// "pDrive", "targetDir", "host", "sentPath", "clientAddress", or "request"
-// when the parts together are too large.
-RequestRefusal BuildUploadRequest(const UploadRequestInput& input, UploadRequest* request,
-                                  std::string* refusedInput = nullptr,
+// "pDrive", "targetDir", "host", "sentPath" (the settings' path),
+// "clientAddress", or "request" when the parts together are too large.
+RequestRefusal BuildUploadRequest(const UploadSettings& settings, const UploadRequestInput& input,
+                                  UploadRequest* request, std::string* refusedInput = nullptr,
                                   const LeadBytePredicate& isLeadByte = nullptr);
 
 // "--lumoxx<stamp>--lumozed".

@@ -94,7 +94,7 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   input.stamp = kernel.Now();
   input.clientAddress = FirstLocalAddress(sockets, TimeLeftMs(job.deadline));
 
-  std::unique_ptr<ReadableFile> file = kernel.OpenForReading(job.readPath);
+  std::unique_ptr<ReadableFile> file = kernel.OpenForReading(job.settings.path);
   if (!file) {
     return kOutcomeFileOpenError;
   }
@@ -104,25 +104,18 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   if (!measured) {
     return kOutcomeFileOpenError;
   }
-  file = kernel.OpenForReading(job.readPath);
+  file = kernel.OpenForReading(job.settings.path);
   if (!file) {
     return kOutcomeFileOpenError;
   }
 
-  input.session = job.session;
-  input.user = job.user;
-  input.domain = job.domain;
-  input.pDrive = job.pDrive;
-  input.targetDir = job.targetDir;
-  input.host = job.host;
-  input.sentPath = job.sentPath;
   input.fileSize = fileSize;
   UploadRequest request;
   std::string refusedInput;
   const LeadBytePredicate isLeadByte = [&kernel](unsigned char byte) {
     return kernel.IsLeadByte(byte);
   };
-  switch (BuildUploadRequest(input, &request, &refusedInput, isLeadByte)) {
+  switch (BuildUploadRequest(job.settings, input, &request, &refusedInput, isLeadByte)) {
     case RequestRefusal::kNone:
       break;
     case RequestRefusal::kUnsafeValue:
@@ -140,14 +133,14 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
     return kOutcomeSocketError;
   }
   const bool viaProxy = !job.proxyHost.empty();
-  if (!sockets.Connect(socket.handle(), viaProxy ? job.proxyHost : job.host,
-                       viaProxy ? ProxyPortNumber(job.proxyPort) : kServicePort,
+  if (!sockets.Connect(socket.handle(), viaProxy ? job.proxyHost : job.settings.host,
+                       viaProxy ? ProxyPortNumber(job.proxyPort) : job.settings.servicePort,
                        TimeLeftMs(job.deadline))) {
     if (OutOfTime(job)) {
       return kOutcomeTimeOut;
     }
     kernel.ShowMessageBox(viaProxy ? ProxyConnectErrorText(job.proxyHost, job.proxyPort)
-                                   : HostConnectErrorText(job.host));
+                                   : HostConnectErrorText(job.settings.host));
     return kOutcomeSocketError;
   }
 

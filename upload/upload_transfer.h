@@ -1,5 +1,5 @@
 // SendUpload: one upload on the worker thread. It measures the file, has the
-// request built, connects to the service host (port 80) or the HTTP proxy,
+// request built, connects to the service host (at its port, 80 in the product) or the HTTP proxy,
 // sends the head, the body prefix, the file in chunks and the closing
 // delimiter, reads the reply and turns everything into an outcome text
 // (upload_outcome.h). Some failures are also shown in a message box.
@@ -18,8 +18,6 @@ class SocketApi;
 
 // The one area that holds each chunk of the file while it is sent.
 constexpr size_t kTransferArea = 64000;
-// The port of the service host on a direct connection.
-constexpr int kServicePort = 80;
 
 // 60,000 bytes for a file of 120,000 bytes or more; below that a tenth of
 // the file, but at least 10 bytes.

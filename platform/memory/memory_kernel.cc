@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/memory/latin1_text.h"
-#include "platform/memory/unicode_text.h"
+#include "platform/shared/unicode_text.h"
 
 namespace tamborix {
 namespace {
@@ -199,6 +199,7 @@ void MemoryKernel::SetMessageBoxHook(std::function<void(const std::string& text)
 }
 
 bool MemoryKernel::GetEnvironment(const std::string& name, std::string* value) {
+  uiThread_.Check("MemoryKernel::GetEnvironment");
   std::lock_guard<std::mutex> lock(mutex_);
   const auto it = environment_.find(name);
   if (it == environment_.end() || it->second.empty()) {
@@ -209,6 +210,7 @@ bool MemoryKernel::GetEnvironment(const std::string& name, std::string* value) {
 }
 
 bool MemoryKernel::MakeDirectory(const std::string& path) {
+  uiThread_.Check("MemoryKernel::MakeDirectory");
   std::lock_guard<std::mutex> lock(mutex_);
   const std::string key = FolderKey(path);
   if (key.empty() || IsDriveRoot(key)) {
@@ -225,11 +227,13 @@ bool MemoryKernel::MakeDirectory(const std::string& path) {
 }
 
 bool MemoryKernel::RemoveFile(const std::string& path) {
+  uiThread_.Check("MemoryKernel::RemoveFile");
   std::lock_guard<std::mutex> lock(mutex_);
   return files_.erase(path) != 0;
 }
 
 bool MemoryKernel::MoveIntoPlace(const std::string& from, const std::string& to) {
+  uiThread_.Check("MemoryKernel::MoveIntoPlace");
   std::lock_guard<std::mutex> lock(mutex_);
   if (failMoves_ > 0) {
     --failMoves_;
@@ -267,6 +271,7 @@ std::unique_ptr<ReadableFile> MemoryKernel::OpenForReading(const std::string& pa
 }
 
 uint16_t MemoryKernel::DefaultLanguageId() {
+  uiThread_.Check("MemoryKernel::DefaultLanguageId");
   std::lock_guard<std::mutex> lock(mutex_);
   return languageId_;
 }
@@ -277,12 +282,14 @@ void MemoryKernel::SetCodePage(CodePage codePage) {
 }
 
 std::string MemoryKernel::WideToNarrow(const std::u16string& text) {
+  uiThread_.Check("MemoryKernel::WideToNarrow");
   std::lock_guard<std::mutex> lock(mutex_);
   const std::u16string string = text.substr(0, text.find(u'\0'));
   return codePage_ == CodePage::kUtf8 ? Utf16ToUtf8(string) : Utf16ToLatin1(string, true, nullptr);
 }
 
 bool MemoryKernel::WideToNarrowExact(const std::u16string& text, std::string* narrow) {
+  uiThread_.Check("MemoryKernel::WideToNarrowExact");
   std::lock_guard<std::mutex> lock(mutex_);
   const std::u16string string = text.substr(0, text.find(u'\0'));
   bool exact = false;
@@ -292,11 +299,13 @@ bool MemoryKernel::WideToNarrowExact(const std::u16string& text, std::string* na
 }
 
 std::u16string MemoryKernel::NarrowToWide(const std::string& text) {
+  uiThread_.Check("MemoryKernel::NarrowToWide");
   std::lock_guard<std::mutex> lock(mutex_);
   return codePage_ == CodePage::kUtf8 ? Utf8ToUtf16(text) : Latin1ToUtf16(text);
 }
 
 std::string MemoryKernel::Utf8ToNarrow(const std::string& text) {
+  uiThread_.Check("MemoryKernel::Utf8ToNarrow");
   std::lock_guard<std::mutex> lock(mutex_);
   return codePage_ == CodePage::kUtf8 ? text : Utf16ToLatin1(Utf8ToUtf16(text), true, nullptr);
 }

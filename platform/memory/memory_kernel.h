@@ -21,6 +21,7 @@
 
 #include "platform/kernel.h"
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/ui_thread.h"
 
 namespace tamborix {
 
@@ -99,6 +100,7 @@ class MemoryKernel : public Kernel {
   int64_t failReadAfter_ = -1;
   std::vector<std::string> messageBoxes_;
   std::function<void(const std::string&)> messageBoxHook_;
+  UiThread uiThread_;
 };
 
 }  // namespace tamborix

@@ -78,6 +78,10 @@ void MemoryPanelWindow::Open(PanelMessageHandler* handler) {
 }
 
 void MemoryPanelWindow::Destroy() {
+  uiThread_.Check("MemoryPanelWindow::Destroy");
+  if (handler_ != nullptr) {
+    Deliver(kWmDestroy, 0, 0);
+  }
   handler_ = nullptr;
   timers_.clear();
   std::lock_guard<std::mutex> lock(postedMutex_);
@@ -192,24 +196,28 @@ void MemoryPanelWindow::PumpMessages() {
 }
 
 void MemoryPanelWindow::SetItemText(int id, const std::string& text) {
+  uiThread_.Check("MemoryPanelWindow::SetItemText");
   if (ItemState* item = Find(id)) {
     item->text = text;
   }
 }
 
 void MemoryPanelWindow::EnableItem(int id, bool enabled) {
+  uiThread_.Check("MemoryPanelWindow::EnableItem");
   if (ItemState* item = Find(id)) {
     item->enabled = enabled;
   }
 }
 
 void MemoryPanelWindow::ShowItem(int id, bool visible) {
+  uiThread_.Check("MemoryPanelWindow::ShowItem");
   if (ItemState* item = Find(id)) {
     item->visible = visible;
   }
 }
 
 void MemoryPanelWindow::SetItemIcon(int id, int iconId) {
+  uiThread_.Check("MemoryPanelWindow::SetItemIcon");
   if (ItemState* item = Find(id)) {
     item->icon = iconId;
   }
@@ -217,6 +225,7 @@ void MemoryPanelWindow::SetItemIcon(int id, int iconId) {
 
 intptr_t MemoryPanelWindow::SendItemMessage(int id, uint32_t message, uintptr_t wParam,
                                             intptr_t lParam) {
+  uiThread_.Check("MemoryPanelWindow::SendItemMessage");
   ItemState* item = Find(id);
   if (item == nullptr) {
     return 0;
@@ -317,6 +326,7 @@ intptr_t MemoryPanelWindow::ProgressMessage(ItemState* item, uint32_t message, u
 }
 
 void MemoryPanelWindow::SetTimer(uint32_t timerId, uint32_t periodMs) {
+  uiThread_.Check("MemoryPanelWindow::SetTimer");
   if (!IsOpen()) {
     return;
   }
@@ -325,6 +335,7 @@ void MemoryPanelWindow::SetTimer(uint32_t timerId, uint32_t periodMs) {
 }
 
 void MemoryPanelWindow::KillTimer(uint32_t timerId) {
+  uiThread_.Check("MemoryPanelWindow::KillTimer");
   timers_.erase(timerId);
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/memory/memory_clock.h"
+#include "platform/memory/ui_thread.h"
 #include "platform/panel_window.h"
 
 namespace tamborix {
@@ -45,9 +46,6 @@ class MemoryPanelWindow : public PanelWindow, public MemoryClock::Source {
   // texts, enabled, visible except 216 and 218, then sends WM_INITDIALOG
   // synchronously to `handler`, then pumps. Opening again starts afresh.
   void Open(PanelMessageHandler* handler);
-  // Destroys the window: timers stop, queued messages are dropped, and the
-  // handler is no longer called. Later posts are dropped.
-  void Destroy();
   bool IsOpen() const { return handler_ != nullptr; }
 
   // A user's click on a button: ignored (false) when the window is closed or
@@ -101,6 +99,7 @@ class MemoryPanelWindow : public PanelWindow, public MemoryClock::Source {
   void KillTimer(uint32_t timerId) override;
   void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
   uintptr_t NativeHandle() const override { return handle_; }
+  void Destroy() override;
 
   // MemoryClock::Source: the timers.
   int64_t NextDueMs() const override;
@@ -140,6 +139,7 @@ class MemoryPanelWindow : public PanelWindow, public MemoryClock::Source {
   std::mutex postedMutex_;
   std::deque<Posted> posted_;
   bool acceptingPosts_ = false;
+  UiThread uiThread_;
 };
 
 }  // namespace tamborix

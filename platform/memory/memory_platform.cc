@@ -6,6 +6,7 @@ Platform MemoryPlatform::platform() {
   Platform result;
   result.kernel = &kernel;
   result.device = &device;
+  result.fileChooser = &fileChooser;
   return result;
 }
 

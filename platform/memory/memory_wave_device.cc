@@ -91,6 +91,7 @@ bool MemoryWaveDevice::RecordingNow(const Device& device) const {
 }
 
 MciError MemoryWaveDevice::Open(uint32_t flags, const std::string& element, MciDeviceId* id) {
+  uiThread_.Check("MemoryWaveDevice::Open");
   CommandRecord record{kMciOpen, 0, flags, 0, element, 0, 0};
   if (TakeFault(kMciOpen, &record.result)) {
     return Log(std::move(record));
@@ -120,6 +121,7 @@ MciError MemoryWaveDevice::Open(uint32_t flags, const std::string& element, MciD
 }
 
 MciError MemoryWaveDevice::SetFormat(MciDeviceId id, uint32_t flags, const WaveSetParams& params) {
+  uiThread_.Check("MemoryWaveDevice::SetFormat");
   CommandRecord record{kMciSet, id, flags, 0, "", 0, 0};
   if (TakeFault(kMciSet, &record.result)) {
     return Log(std::move(record));
@@ -146,6 +148,7 @@ MciError MemoryWaveDevice::SetFormat(MciDeviceId id, uint32_t flags, const WaveS
 }
 
 MciError MemoryWaveDevice::Record(MciDeviceId id, uint32_t flags, uint32_t fromMs, uint32_t toMs) {
+  uiThread_.Check("MemoryWaveDevice::Record");
   CommandRecord record{kMciRecord, id, flags, 0, "", fromMs, toMs};
   if (TakeFault(kMciRecord, &record.result)) {
     return Log(std::move(record));
@@ -178,6 +181,7 @@ MciError MemoryWaveDevice::Record(MciDeviceId id, uint32_t flags, uint32_t fromM
 }
 
 MciError MemoryWaveDevice::Play(MciDeviceId id, uint32_t flags, PanelWindow* notify) {
+  uiThread_.Check("MemoryWaveDevice::Play");
   CommandRecord record{kMciPlay, id, flags, 0, "", 0, 0};
   if (TakeFault(kMciPlay, &record.result)) {
     return Log(std::move(record));
@@ -201,6 +205,7 @@ MciError MemoryWaveDevice::Play(MciDeviceId id, uint32_t flags, PanelWindow* not
 }
 
 MciError MemoryWaveDevice::Save(MciDeviceId id, uint32_t flags, const std::string& path) {
+  uiThread_.Check("MemoryWaveDevice::Save");
   CommandRecord record{kMciSave, id, flags, 0, path, 0, 0};
   if (TakeFault(kMciSave, &record.result)) {
     return Log(std::move(record));
@@ -223,6 +228,7 @@ MciError MemoryWaveDevice::Save(MciDeviceId id, uint32_t flags, const std::strin
 }
 
 MciError MemoryWaveDevice::Close(MciDeviceId id, uint32_t flags) {
+  uiThread_.Check("MemoryWaveDevice::Close");
   CommandRecord record{kMciClose, id, flags, 0, "", 0, 0};
   if (TakeFault(kMciClose, &record.result)) {
     return Log(std::move(record));
@@ -238,6 +244,7 @@ MciError MemoryWaveDevice::Close(MciDeviceId id, uint32_t flags) {
 }
 
 bool MemoryWaveDevice::GetErrorText(MciError code, std::string* text) {
+  uiThread_.Check("MemoryWaveDevice::GetErrorText");
   if (forgotten_.count(code) != 0) {
     return false;
   }

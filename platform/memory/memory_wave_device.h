@@ -41,6 +41,7 @@
 
 #include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_kernel.h"
+#include "platform/memory/ui_thread.h"
 #include "platform/memory/wav_file.h"
 #include "platform/wave_device.h"
 
@@ -130,6 +131,7 @@ class MemoryWaveDevice : public WaveDevice, public MemoryClock::Source {
   std::set<MciError> forgotten_;
   bool singleInput_ = false;
   std::vector<CommandRecord> commands_;
+  UiThread uiThread_;
 };
 
 }  // namespace tamborix

@@ -10,7 +10,7 @@
 #include <ctime>
 #include <utility>
 
-#include "platform/memory/unicode_text.h"
+#include "platform/shared/unicode_text.h"
 #include "platform/posix/posix_language.h"
 
 namespace tamborix {

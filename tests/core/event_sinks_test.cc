@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "control/event_sinks.h"
+#include "state/event_sinks.h"
 
 namespace tamborix {
 namespace {

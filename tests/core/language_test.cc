@@ -1,6 +1,6 @@
 // The panel's language, chosen from the system default language id at every
 // start-up.
-#include "panel/panel_ops.h"
+#include "panel_view/panel_ops.h"
 #include "tests/core/panel_fixture.h"
 
 namespace tamborix {

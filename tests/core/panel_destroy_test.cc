@@ -77,6 +77,52 @@ TEST_F(DestroyTest, ANewPanelWindowEndsTheRecordingOfTheOldOne) {
   EXPECT_EQ(EnabledButtons(), "REC ABORT");
 }
 
+TEST_F(DestroyTest, WmDestroyEndsThePanelAndAReopenStartsAfresh) {
+  Open();
+  ASSERT_TRUE(window.Click(kRecButton));
+  Seconds(1);
+  Close();
+  EXPECT_FALSE(control.HasPanel());
+  ASSERT_FALSE(window.Messages().empty());
+  EXPECT_EQ(kWmDestroy, window.Messages().back().message);
+  EXPECT_TRUE(window.Messages().back().handled);
+  Open();
+  EXPECT_TRUE(control.HasPanel());
+  EXPECT_EQ(EnabledButtons(), "REC ABORT");
+}
+
+// Stands for the module's handling of the framework's messages: a brush for
+// the dialog's background, nothing else.
+class BackgroundBrush : public PanelMessageHandler {
+ public:
+  bool OnMessage(uint32_t message, uintptr_t, intptr_t, intptr_t* result) override {
+    seen.push_back(message);
+    if (message == kWmCtlColorDlg || message == kWmCtlColorStatic) {
+      *result = 0x5EED;
+      return true;
+    }
+    return false;
+  }
+  std::vector<uint32_t> seen;
+};
+
+TEST_F(DestroyTest, FrameworkMessagesReachTheFrameworkHandlerBeforeTheMessageMap) {
+  BackgroundBrush brush;
+  control.SetFrameworkHandler(&brush);
+  Open();
+  EXPECT_EQ(0x5EED, window.Send(kWmCtlColorDlg, 0, 0));
+  EXPECT_EQ(0x5EED, window.Send(kWmCtlColorStatic, 0, 0));
+  window.Send(kWmSetFocus, 0, 0);
+  window.Send(kWmKillFocus, 0, 0);
+  window.Send(kWmMouseActivate, 0, 0);
+  ASSERT_TRUE(window.Click(kRecButton));  // the map's own messages pass it by
+  EXPECT_EQ(brush.seen, (std::vector<uint32_t>{kWmCtlColorDlg, kWmCtlColorStatic, kWmSetFocus,
+                                               kWmKillFocus, kWmMouseActivate}));
+  EXPECT_EQ(state().isRecording, 1);
+  Close();
+  control.SetFrameworkHandler(nullptr);
+}
+
 TEST(DestroyControlTest, DestroyingTheControlSavesARunningRecording) {
   MemoryPlatform memory;
   MemoryPanelWindow window{memory.clock};

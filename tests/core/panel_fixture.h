@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "control/event_sinks.h"
 #include "control/recorder_control.h"
 #include "platform/memory/memory_panel_window.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/window_messages.h"
+#include "state/event_sinks.h"
 
 namespace tamborix {
 
@@ -30,10 +30,7 @@ class PanelTest : public ::testing::Test {
   PanelTest() { control.events().Advise(log); }
 
   void Open() { window.Open(control.OpenPanel(window)); }
-  void Close() {
-    control.ClosePanel();
-    window.Destroy();
-  }
+  void Close() { window.Destroy(); }
 
   RecorderState& state() { return control.state(); }
   const ItemState& Item(int id) const { return window.Item(id); }

@@ -14,9 +14,42 @@
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/fuzz_fields.h"
 #include "upload/upload_request.h"
+#include "upload/upload_settings.h"
 
 namespace tamborix {
 namespace {
+
+// Everything a request is built from, in one record: the settings a page
+// gives and the values the transfer adds.
+struct FuzzedRequest {
+  std::string session;
+  std::string user;
+  std::string domain;
+  std::string pDrive;
+  std::string targetDir;
+  std::string host;
+  std::string sentPath;
+  std::string clientAddress;
+  int64_t stamp = 0;
+  uint64_t fileSize = 0;
+};
+
+RequestRefusal Build(const FuzzedRequest& fuzzed, UploadRequest* request, std::string* refused,
+                     const LeadBytePredicate& isLeadByte) {
+  UploadSettings settings;
+  settings.session = fuzzed.session;
+  settings.user = fuzzed.user;
+  settings.domain = fuzzed.domain;
+  settings.pDrive = fuzzed.pDrive;
+  settings.targetDir = fuzzed.targetDir;
+  settings.host = fuzzed.host;
+  settings.path = fuzzed.sentPath;
+  UploadRequestInput input;
+  input.clientAddress = fuzzed.clientAddress;
+  input.stamp = fuzzed.stamp;
+  input.fileSize = fuzzed.fileSize;
+  return BuildUploadRequest(settings, input, request, refused, isLeadByte);
+}
 
 using fuzz::FieldAt;
 using fuzz::LeadingNumber;
@@ -26,7 +59,7 @@ bool IsLeadByte(unsigned char byte) {
 }
 
 struct Case {
-  UploadRequestInput input;
+  FuzzedRequest input;
   LeadBytePredicate isLeadByte;
 };
 
@@ -65,7 +98,7 @@ Case ReadCase(const uint8_t* data, size_t size) {
 }
 
 std::vector<std::pair<const char*, const std::string*>> NamedValues(
-    const UploadRequestInput& input) {
+    const FuzzedRequest& input) {
   return {{"session", &input.session},     {"user", &input.user},
           {"domain", &input.domain},       {"pDrive", &input.pDrive},
           {"targetDir", &input.targetDir}, {"host", &input.host},
@@ -125,7 +158,7 @@ void CheckLastPathComponent(const std::string& path, const LeadBytePredicate& is
 
 // The head: five header lines and the empty line, each ended by CR LF and
 // holding no other CR or LF; the query gives back every value.
-void CheckHead(const UploadRequestInput& input, const UploadRequest& request) {
+void CheckHead(const FuzzedRequest& input, const UploadRequest& request) {
   std::vector<std::string> lines;
   const std::string& head = request.head;
   size_t start = 0;
@@ -171,7 +204,7 @@ void CheckHead(const UploadRequestInput& input, const UploadRequest& request) {
 
 // The body (with an empty file) read the way a multipart parser reads it:
 // eleven parts with the expected names and values, then the closing delimiter.
-void CheckBody(const UploadRequestInput& input, const LeadBytePredicate& isLeadByte,
+void CheckBody(const FuzzedRequest& input, const LeadBytePredicate& isLeadByte,
                const UploadRequest& request) {
   const std::string boundary = UploadBoundary(input.stamp);
   const std::string body = request.bodyPrefix + request.closing;
@@ -221,7 +254,7 @@ void CheckBody(const UploadRequestInput& input, const LeadBytePredicate& isLeadB
 
 void FuzzOne(const uint8_t* data, size_t size) {
   const Case c = ReadCase(data, size);
-  const UploadRequestInput& input = c.input;
+  const FuzzedRequest& input = c.input;
   CheckLastPathComponent(input.sentPath, c.isLeadByte);
   if (c.isLeadByte != nullptr) {
     CheckLastPathComponent(input.sentPath, nullptr);
@@ -230,7 +263,7 @@ void FuzzOne(const uint8_t* data, size_t size) {
   const UploadRequest untouched{"head", "prefix", "closing"};
   UploadRequest request = untouched;
   std::string refusedInput;
-  const RequestRefusal refusal = BuildUploadRequest(input, &request, &refusedInput, c.isLeadByte);
+  const RequestRefusal refusal = Build(input, &request, &refusedInput, c.isLeadByte);
 
   // Refused as unsafe exactly when a value holds CR, LF or NUL, naming the
   // first such value.

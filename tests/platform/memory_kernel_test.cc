@@ -44,13 +44,6 @@ TEST_F(MemoryKernelTest, SaveFileNeedsTheFolderWriteFileDoesNot) {
   EXPECT_EQ((std::vector<std::string>{"c:\\rec\\a.wav", "c:\\rec\\b.wav"}), kernel_.ListFiles());
 }
 
-TEST_F(MemoryKernelTest, RemoveFileReportsWhetherThereWasOne) {
-  kernel_.WriteFile("c:\\a.wav", "x");
-  EXPECT_TRUE(kernel_.RemoveFile("c:\\a.wav"));
-  EXPECT_FALSE(kernel_.RemoveFile("c:\\a.wav"));
-  EXPECT_FALSE(kernel_.FileExists("c:\\a.wav"));
-}
-
 TEST_F(MemoryKernelTest, MoveIntoPlaceReplacesAndCanBeMadeToFail) {
   kernel_.WriteFile("c:\\new.tmp", "new");
   kernel_.WriteFile("c:\\job.txt", "old");
@@ -130,19 +123,6 @@ TEST_F(MemoryKernelTest, LanguageAndCalendarTime) {
   EXPECT_EQ(86400, kernel_.Now());
   clock_.Advance(1000);
   EXPECT_EQ(86401, kernel_.Now());
-}
-
-TEST_F(MemoryKernelTest, TextConversionIsUtf8AndReplacesMalformedInput) {
-  const std::u16string wide = u"lumo \u9304\u97f3 \U0001F3A4";
-  const std::string narrow = kernel_.WideToNarrow(wide);
-  EXPECT_EQ("lumo \xE9\x8C\x84\xE9\x9F\xB3 \xF0\x9F\x8E\xA4", narrow);
-  EXPECT_EQ(wide, kernel_.NarrowToWide(narrow));
-  EXPECT_EQ(narrow, kernel_.Utf8ToNarrow(narrow));
-  EXPECT_EQ(u"a\uFFFDb", kernel_.NarrowToWide("a\xFF"
-                                              "b"));
-  EXPECT_EQ(u"\uFFFD", kernel_.NarrowToWide("\xE9\x8C"));  // cut short
-  EXPECT_EQ("\xEF\xBF\xBD", kernel_.WideToNarrow(std::u16string(1, char16_t(0xD800))));
-  EXPECT_EQ(u"\uFFFD\uFFFD", kernel_.NarrowToWide("\xC0\xAF"));  // overlong, byte by byte
 }
 
 TEST_F(MemoryKernelTest, ExactConversionTellsWhatTheCodePageCannotHold) {

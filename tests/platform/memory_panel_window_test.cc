@@ -184,18 +184,27 @@ TEST_F(PanelWindowTest, TimerPeriodsBelowTenMillisecondsCountAsTen) {
   EXPECT_EQ(3u, handler_.ticks.size());
 }
 
-TEST_F(PanelWindowTest, DestroyStopsTimersDropsMessagesAndIgnoresLaterPosts) {
+TEST_F(PanelWindowTest, DestroySendsWmDestroyWhileTheItemsStillExistThenDropsEverything) {
   window_.SetTimer(kClockTimerId, 1000);
   window_.Post(kMmMciNotify, 1, 1);
+  std::string textSeenInDestroy;
+  handler_.action = [&](uint32_t message, uintptr_t, intptr_t) {
+    if (message == kWmDestroy) {
+      window_.SetItemText(kStatusBox, "last words");
+      textSeenInDestroy = window_.Item(kStatusBox).text;
+    }
+  };
   window_.Destroy();
+  window_.Destroy();  // no second WM_DESTROY
   window_.Post(kMmMciNotify, 1, 1);
   clock_.Advance(5000);
   window_.PumpMessages();
   EXPECT_FALSE(window_.IsOpen());
-  EXPECT_EQ(1u, handler_.seen.size());
+  EXPECT_EQ((std::vector<uint32_t>{kWmInitDialog, kWmDestroy}), handler_.seen);
+  EXPECT_EQ("last words", textSeenInDestroy);
   EXPECT_FALSE(window_.Click(kRecButton));
-  window_.SetItemText(kStatusBox, "changed");
-  EXPECT_EQ("", window_.Item(kStatusBox).text);
+  window_.SetItemText(kStatusBox, "changed");  // no window any more
+  EXPECT_EQ("last words", window_.Item(kStatusBox).text);
 }
 
 TEST_F(PanelWindowTest, HandlerMayDestroyTheWindowWhilePumping) {
@@ -207,7 +216,7 @@ TEST_F(PanelWindowTest, HandlerMayDestroyTheWindowWhilePumping) {
   window_.Post(kMmMciNotify, 1, 1);
   window_.Post(kMmMciNotify, 1, 2);
   window_.PumpMessages();
-  EXPECT_EQ(2u, handler_.seen.size());
+  EXPECT_EQ((std::vector<uint32_t>{kWmInitDialog, kMmMciNotify, kWmDestroy}), handler_.seen);
 }
 
 TEST(MemoryClockTest, EventsRunInTimeOrderAcrossWindows) {

@@ -6,17 +6,15 @@
 #include <memory>
 #include <string>
 
-#include "control/recorder_state.h"
-#include "platform/memory/memory_panel_window.h"
 #include "platform/posix/posix_proxy_settings.h"
 #include "platform/posix/posix_sockets.h"
 #include "tests/upload/support/loopback.h"
-#include "tests/upload/support/service_on_port80.h"
+#include "tests/upload/support/loopback_service.h"
 #include "tests/upload/support/test_platform.h"
 #include "tests/upload/support/upload_fixture.h"
 #include "tools/storage_service/storage_service.h"
 #include "upload/http_proxy.h"
-#include "upload/upload_job.h"
+#include "upload/run_upload.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_transfer.h"
 
@@ -30,12 +28,13 @@ class ThroughTinyproxy : public UploadFixture {
     if (Tinyproxy::Program().empty()) {
       GTEST_SKIP() << "tinyproxy is not installed";
     }
-    service_ = StartServiceOnPort80(root_.path(), UINT64_MAX, &address_);
+    // The proxy goes to the host named in the request, on the product's port.
+    service_ = StartLoopbackService(root_.path(), UINT64_MAX, kServicePort, &address_);
     if (!service_) {
       GTEST_SKIP() << "no loopback address free on port 80 (binding it needs root)";
     }
     ASSERT_TRUE(proxy_.Start(proxyFolder_.path())) << "tinyproxy did not start";
-    job.host = address_;
+    job.settings.host = address_;
   }
 
   std::string Stored() { return ReadLocalFile(root_.path() + "/alice/voice memos/take.wav"); }
@@ -84,21 +83,16 @@ TEST_F(ThroughTinyproxy, RunUploadFindsTheProxyInTheUsersSettings) {
   EXPECT_EQ(std::to_string(proxy_.port()), proxy.port);
 
   WriteRecording(Pattern(20000));
-  RecorderState state;
-  state.fullPath = kRecordingPath;
-  state.session = job.session;
-  state.user = job.user;
-  state.domain = job.domain;
-  state.host = address_;
-  state.targetDir = job.targetDir;
+  UploadSettings upload = job.settings;
+  upload.host = address_;
   JoinedThreads threads;
   Platform platform;
   platform.kernel = &kernel;
   platform.sockets = &sockets_;
   platform.threads = &threads;
   platform.proxySettings = &settings;
-  MemoryPanelWindow window(clock);
-  EXPECT_TRUE(RunUpload(state, platform, window));
+  ProgressRecord progress;
+  EXPECT_TRUE(RunUpload(upload, platform, progress));
   threads.JoinAll();
   EXPECT_EQ(Pattern(20000), Stored());
 }

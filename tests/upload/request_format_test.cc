@@ -11,24 +11,29 @@ namespace {
 
 constexpr int64_t kStamp = 1700000000;
 
-UploadRequestInput WorkedExample() {
-  UploadRequestInput input;
-  input.stamp = kStamp;
+// The settings of one request with what the transfer adds.
+struct RequestParts : UploadSettings {
+  UploadRequestInput transfer;
+};
+
+RequestParts WorkedExample() {
+  RequestParts input;
+  input.transfer.stamp = kStamp;
   input.targetDir = "voice memos";
-  input.sentPath = "C:\\Users\\someon\\My Documents\\LumoRecorder\\lumo_default.wav";
+  input.path = "C:\\Users\\someon\\My Documents\\LumoRecorder\\lumo_default.wav";
   input.user = "jo";
   input.domain = "example";
   input.session = "0123456789abcdef0123456789abcdef";
-  input.clientAddress = "192.168.1.23";
+  input.transfer.clientAddress = "192.168.1.23";
   input.host = "drive.example.com";
   input.pDrive = "p";
-  input.fileSize = 96044;
+  input.transfer.fileSize = 96044;
   return input;
 }
 
-UploadRequest Build(const UploadRequestInput& input) {
+UploadRequest Build(const RequestParts& input) {
   UploadRequest request;
-  EXPECT_EQ(RequestRefusal::kNone, BuildUploadRequest(input, &request));
+  EXPECT_EQ(RequestRefusal::kNone, BuildUploadRequest(input, input.transfer, &request));
   return request;
 }
 
@@ -43,9 +48,9 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 TEST(RequestLengths, WorkedExampleGivesContentLength97252) {
-  UploadRequestInput input = WorkedExample();
+  RequestParts input = WorkedExample();
   ASSERT_EQ(11u, input.targetDir.size());
-  ASSERT_EQ(58u, input.sentPath.size());
+  ASSERT_EQ(58u, input.path.size());
   UploadRequest request = Build(input);
   EXPECT_EQ(1173u, request.bodyPrefix.size());
   EXPECT_EQ(35u, request.closing.size());
@@ -54,13 +59,13 @@ TEST(RequestLengths, WorkedExampleGivesContentLength97252) {
 
 TEST(RequestLengths, BodyPrefixFollowsTheFormulaForAnyStampWidth) {
   for (int64_t stamp : {int64_t{0}, int64_t{999999999}, kStamp, int64_t{99999999999}}) {
-    UploadRequestInput input = WorkedExample();
-    input.stamp = stamp;
+    RequestParts input = WorkedExample();
+    input.transfer.stamp = stamp;
     const size_t digits = std::to_string(stamp).size();
     UploadRequest request = Build(input);
     const size_t variable = input.targetDir.size() + 13 + 16 + input.user.size() +
                             input.domain.size() + input.session.size() +
-                            input.clientAddress.size() + input.sentPath.size();
+                            input.transfer.clientAddress.size() + input.path.size();
     EXPECT_EQ(912 + 11 * digits + variable, request.bodyPrefix.size()) << stamp;
     EXPECT_EQ(25 + digits, request.closing.size()) << stamp;
     EXPECT_EQ("\r\n--" + UploadBoundary(stamp) + "--\r\n", request.closing);
@@ -68,8 +73,8 @@ TEST(RequestLengths, BodyPrefixFollowsTheFormulaForAnyStampWidth) {
 }
 
 TEST(RequestLengths, ZeroLengthFileCountsOnlyPrefixAndClosing) {
-  UploadRequestInput input = WorkedExample();
-  input.fileSize = 0;
+  RequestParts input = WorkedExample();
+  input.transfer.fileSize = 0;
   UploadRequest request = Build(input);
   const size_t expected = request.bodyPrefix.size() + request.closing.size();
   EXPECT_NE(std::string::npos,
@@ -81,8 +86,8 @@ TEST(RequestLengths, ZeroLengthFileCountsOnlyPrefixAndClosing) {
 }
 
 TEST(RequestLayout, WholeMessageLineByLine) {
-  UploadRequestInput input = WorkedExample();
-  input.fileSize = 8;
+  RequestParts input = WorkedExample();
+  input.transfer.fileSize = 8;
   UploadRequest request = Build(input);
   const std::string message = request.head + request.bodyPrefix + "RIFFDATA" + request.closing;
   const std::string delimiter = "----lumoxx1700000000--lumozed";
@@ -129,9 +134,9 @@ TEST(RequestLayout, WholeMessageLineByLine) {
 }
 
 TEST(RequestLayout, EmptyTargetFolderAndClientAddress) {
-  UploadRequestInput input = WorkedExample();
+  RequestParts input = WorkedExample();
   input.targetDir = "";
-  input.clientAddress = "";
+  input.transfer.clientAddress = "";
   UploadRequest request = Build(input);
   EXPECT_NE(std::string::npos, request.head.find("&target_dir= HTTP/1.1\r\n"));
   for (const char* name : {"target_dir", "encode_target_dir", "client_ip"}) {
@@ -142,8 +147,8 @@ TEST(RequestLayout, EmptyTargetFolderAndClientAddress) {
 }
 
 TEST(RequestLayout, FileNameFieldAndFilenameParameter) {
-  UploadRequestInput input = WorkedExample();
-  input.sentPath = "take1.wav";
+  RequestParts input = WorkedExample();
+  input.path = "take1.wav";
   UploadRequest request = Build(input);
   EXPECT_NE(std::string::npos, request.bodyPrefix.find("name=\"filename\"\r\n\r\ntake1.wav\r\n"));
   EXPECT_NE(std::string::npos, request.bodyPrefix.find("filename=\"take1.wav\"\r\n"));
@@ -169,7 +174,7 @@ TEST(QueryEncoding, ControlBytesAreEncodedInLowerCaseHex) {
 }
 
 TEST(QueryEncoding, EveryQueryValueIsEncodedButFormFieldsStayAsGiven) {
-  UploadRequestInput input = WorkedExample();
+  RequestParts input = WorkedExample();
   input.session = "s 1&x=2";
   input.user = "ann&bob";
   input.domain = "d+e";
@@ -197,15 +202,16 @@ TEST(RequestRefusals, LineBreakingBytesInAnyValueAreRefused) {
        {std::string("a\rb"), std::string("a\nb"), std::string("a\0b", 3)}) {
     for (size_t i = 0; i < 8; ++i) {
       const std::string name = names[i];
-      UploadRequestInput input = WorkedExample();
-      std::string* fields[] = {&input.session,  &input.user,         &input.domain,
-                               &input.pDrive,   &input.targetDir,    &input.host,
-                               &input.sentPath, &input.clientAddress};
+      RequestParts input = WorkedExample();
+      std::string* fields[] = {
+          &input.session,   &input.user, &input.domain, &input.pDrive,
+          &input.targetDir, &input.host, &input.path,   &input.transfer.clientAddress};
       *fields[i] = bad;
       UploadRequest request;
       request.head = "untouched";
       std::string refused;
-      EXPECT_EQ(RequestRefusal::kUnsafeValue, BuildUploadRequest(input, &request, &refused));
+      EXPECT_EQ(RequestRefusal::kUnsafeValue,
+                BuildUploadRequest(input, input.transfer, &request, &refused));
       EXPECT_EQ(name, refused);
       EXPECT_EQ("untouched", request.head);
     }
@@ -213,7 +219,7 @@ TEST(RequestRefusals, LineBreakingBytesInAnyValueAreRefused) {
 }
 
 TEST(RequestRefusals, HeadAreaHoldsAtMost29999Bytes) {
-  UploadRequestInput input = WorkedExample();
+  RequestParts input = WorkedExample();
   input.session = std::string(7900, 's');
   input.user = std::string(7900, 'u');
   input.domain = std::string(7900, 'd');
@@ -225,47 +231,51 @@ TEST(RequestRefusals, HeadAreaHoldsAtMost29999Bytes) {
 
   input.pDrive += 'p';
   std::string refused;
-  EXPECT_EQ(RequestRefusal::kTooLarge, BuildUploadRequest(input, &request, &refused));
+  EXPECT_EQ(RequestRefusal::kTooLarge,
+            BuildUploadRequest(input, input.transfer, &request, &refused));
   EXPECT_EQ("request", refused);
 }
 
 TEST(RequestRefusals, BodyPrefixAreaHoldsAtMost29999Bytes) {
-  UploadRequestInput input = WorkedExample();
+  RequestParts input = WorkedExample();
   input.session = std::string(7000, 's');
   input.user = std::string(7000, 'u');
   input.domain = std::string(7000, 'd');
-  input.clientAddress = "";
+  input.transfer.clientAddress = "";
   const size_t base = Build(input).bodyPrefix.size();
-  input.clientAddress = std::string(kBodyPrefixArea - 1 - base, 'c');
+  input.transfer.clientAddress = std::string(kBodyPrefixArea - 1 - base, 'c');
   EXPECT_EQ(kBodyPrefixArea - 1, Build(input).bodyPrefix.size());
 
-  input.clientAddress += 'c';
+  input.transfer.clientAddress += 'c';
   UploadRequest request;
-  EXPECT_EQ(RequestRefusal::kTooLarge, BuildUploadRequest(input, &request));
+  EXPECT_EQ(RequestRefusal::kTooLarge, BuildUploadRequest(input, input.transfer, &request));
 }
 
 TEST(RequestRefusals, FieldEncodedValueAndFileNameAreas) {
-  UploadRequestInput input = WorkedExample();
+  RequestParts input = WorkedExample();
   // A form field holds 45 bytes of framing plus name and value.
   input.session = std::string(kFormFieldArea - 1 - 45 - 8, 's');
   UploadRequest request;
-  EXPECT_EQ(RequestRefusal::kNone, BuildUploadRequest(input, &request));
+  EXPECT_EQ(RequestRefusal::kNone, BuildUploadRequest(input, input.transfer, &request));
   input.session += 's';
   std::string refused;
-  EXPECT_EQ(RequestRefusal::kTooLarge, BuildUploadRequest(input, &request, &refused));
+  EXPECT_EQ(RequestRefusal::kTooLarge,
+            BuildUploadRequest(input, input.transfer, &request, &refused));
   EXPECT_EQ("session", refused);
 
   // Encoding may triple a value past its area.
   input = WorkedExample();
   input.pDrive = std::string(kEncodedValueArea / 3 + 1, ' ');
-  EXPECT_EQ(RequestRefusal::kTooLarge, BuildUploadRequest(input, &request, &refused));
+  EXPECT_EQ(RequestRefusal::kTooLarge,
+            BuildUploadRequest(input, input.transfer, &request, &refused));
   EXPECT_EQ("pDrive", refused);
 
   input = WorkedExample();
-  input.sentPath = "c:\\rec\\" + std::string(kFileNameArea - 1, 'n');
-  EXPECT_EQ(RequestRefusal::kNone, BuildUploadRequest(input, &request));
-  input.sentPath += 'n';
-  EXPECT_EQ(RequestRefusal::kTooLarge, BuildUploadRequest(input, &request, &refused));
+  input.path = "c:\\rec\\" + std::string(kFileNameArea - 1, 'n');
+  EXPECT_EQ(RequestRefusal::kNone, BuildUploadRequest(input, input.transfer, &request));
+  input.path += 'n';
+  EXPECT_EQ(RequestRefusal::kTooLarge,
+            BuildUploadRequest(input, input.transfer, &request, &refused));
   EXPECT_EQ("sentPath", refused);
 }
 

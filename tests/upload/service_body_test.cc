@@ -10,7 +10,7 @@
 
 #include "tests/upload/support/loopback.h"
 #include "tests/upload/support/raw_upload.h"
-#include "tests/upload/support/service_on_port80.h"
+#include "tests/upload/support/loopback_service.h"
 #include "tests/upload/support/upload_fixture.h"
 #include "tools/storage_service/storage_service.h"
 
@@ -23,7 +23,7 @@ class ServiceBody : public ::testing::Test {
     StorageServiceOptions options;
     options.root = root_.path();
     options.requestTimeLimit = std::chrono::seconds(1);
-    service_ = StartServiceOnPort80(options, &address_);
+    service_ = StartLoopbackService(options, 80, &address_);
     if (!service_) {
       GTEST_SKIP() << "no loopback address free on port 80 (binding it needs root)";
     }

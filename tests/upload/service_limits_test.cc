@@ -14,7 +14,7 @@
 #include "platform/posix/posix_sockets.h"
 #include "tests/upload/support/loopback.h"
 #include "tests/upload/support/raw_upload.h"
-#include "tests/upload/support/service_on_port80.h"
+#include "tests/upload/support/loopback_service.h"
 #include "tests/upload/support/upload_fixture.h"
 #include "tools/storage_service/storage_service.h"
 #include "upload/upload_outcome.h"
@@ -29,7 +29,7 @@ class ServiceLimits : public UploadFixture {
  protected:
   void Start(StorageServiceOptions options) {
     options.root = root_.path();
-    service_ = StartServiceOnPort80(options, &address_);
+    service_ = StartLoopbackService(options, 80, &address_);
     if (!service_) {
       GTEST_SKIP() << "no loopback address free on port 80 (binding it needs root)";
     }
@@ -72,7 +72,7 @@ TEST_F(ServiceLimits, SlowClientsHoldNoUploadUp) {
       std::this_thread::sleep_for(milliseconds(200));
     }
   });
-  job.host = address_;
+  job.settings.host = address_;
   SetTimeLimit(std::chrono::seconds(10));
   WriteRecording(Pattern(5000));
   PosixSockets sockets;

@@ -183,7 +183,7 @@ TEST_F(FaultTransfer, SocketThatCannotBeCreated) {
 
 TEST_F(FaultTransfer, RequestTooLargeIsRefusedBeforeAnyConnection) {
   WriteRecording("RIFF");
-  job.session = std::string(9000, 's');
+  job.settings.session = std::string(9000, 's');
   ScriptedSockets sockets;
   EXPECT_EQ(kOutcomeRequestTooLarge, SendUpload(job, kernel, sockets));
   EXPECT_EQ(0, sockets.Connects());

@@ -9,7 +9,7 @@
 #include "platform/posix/posix_kernel.h"
 #include "platform/posix/posix_sockets.h"
 #include "tests/upload/support/loopback.h"
-#include "tests/upload/support/service_on_port80.h"
+#include "tests/upload/support/loopback_service.h"
 #include "tests/upload/support/test_platform.h"
 #include "tests/upload/support/upload_fixture.h"
 #include "tools/storage_service/storage_service.h"
@@ -23,11 +23,10 @@ class ServiceTransfer : public UploadFixture {
  protected:
   void SetUp() override {
     UploadFixture::SetUp();
-    service_ = StartServiceOnPort80(root_.path(), quotaBytes_, &address_);
-    if (!service_) {
-      GTEST_SKIP() << "no loopback address free on port 80 (binding it needs root)";
-    }
-    job.host = address_;
+    service_ = StartLoopbackService(root_.path(), quotaBytes_, 0, &address_);
+    ASSERT_NE(nullptr, service_) << "no loopback address free";
+    job.settings.servicePort = service_->port();
+    job.settings.host = address_;
   }
 
   std::string Send() { return SendUpload(job, kernel, sockets_); }
@@ -64,19 +63,19 @@ TEST_F(ServiceTransfer, StoresTheFileUnderUserAndTargetFolder) {
 }
 
 TEST_F(ServiceTransfer, QueryValuesArriveExactlyAsThePageGaveThem) {
-  job.session = "s 1&x=2+y%z#w";
-  job.user = "ann b+c";
-  job.domain = "d&e=f";
-  job.pDrive = "p\t1";
-  job.targetDir = "a b&c=d+e%f#g/sub";
+  job.settings.session = "s 1&x=2+y%z#w";
+  job.settings.user = "ann b+c";
+  job.settings.domain = "d&e=f";
+  job.settings.pDrive = "p\t1";
+  job.settings.targetDir = "a b&c=d+e%f#g/sub";
   WriteRecording("RIFF");
   ASSERT_EQ(kOutcomeOk, Send());
   UploadRecord record = LastRecord();
-  EXPECT_EQ(job.session, record.query["asession"]);
-  EXPECT_EQ(job.user, record.query["auser"]);
-  EXPECT_EQ(job.domain, record.query["adomain"]);
-  EXPECT_EQ(job.pDrive, record.query["pdrive"]);
-  EXPECT_EQ(job.targetDir, record.query["target_dir"]);
+  EXPECT_EQ(job.settings.session, record.query["asession"]);
+  EXPECT_EQ(job.settings.user, record.query["auser"]);
+  EXPECT_EQ(job.settings.domain, record.query["adomain"]);
+  EXPECT_EQ(job.settings.pDrive, record.query["pdrive"]);
+  EXPECT_EQ(job.settings.targetDir, record.query["target_dir"]);
   EXPECT_EQ("user_uploadx_action", record.query["taction"]);
   EXPECT_EQ(6u, record.query.size());
   EXPECT_EQ("RIFF", StoredFile("ann b+c/a b&c=d+e%f#g/sub/take.wav"));
@@ -123,14 +122,13 @@ TEST_F(ServiceTransfer, RealFileThroughThePosixKernel) {
     out << recording;
   }
   PosixKernel posixKernel(drive.path());
-  job.readPath = "c:\\take.wav";
-  job.sentPath = "c:\\take.wav";
+  job.settings.path = "c:\\take.wav";
   ASSERT_EQ(kOutcomeOk, SendUpload(job, posixKernel, sockets_));
   EXPECT_EQ(recording, StoredFile("alice/voice memos/take.wav"));
 }
 
 TEST_F(ServiceTransfer, ServiceRefusalIsAFailureWithItsStatusLine) {
-  job.user = "..";  // the service keeps every user inside its root
+  job.settings.user = "..";  // the service keeps every user inside its root
   WriteRecording("RIFF");
   EXPECT_EQ(kOutcomeHttpStatusError, Send());
   EXPECT_EQ(std::vector<std::string>{"Server Reply Error:[HTTP/1.1 400 Bad Request]"},
@@ -139,7 +137,7 @@ TEST_F(ServiceTransfer, ServiceRefusalIsAFailureWithItsStatusLine) {
 
 TEST_F(ServiceTransfer, InjectedLineIsRefusedBeforeAnyConnection) {
   ScriptedSockets counting;
-  job.user = "alice\r\nX-Injected: 1";
+  job.settings.user = "alice\r\nX-Injected: 1";
   WriteRecording("RIFF");
   EXPECT_EQ(kOutcomeRequestValueError, SendUpload(job, kernel, counting));
   EXPECT_EQ(0, counting.Connects());
@@ -149,7 +147,7 @@ TEST_F(ServiceTransfer, InjectedLineIsRefusedBeforeAnyConnection) {
 }
 
 TEST_F(ServiceTransfer, HostWithAPortIsLookedUpWholeAndFails) {
-  job.host = address_ + ":80";
+  job.settings.host = address_ + ":80";
   WriteRecording("RIFF");
   EXPECT_EQ(kOutcomeSocketError, Send());
   EXPECT_EQ(std::vector<std::string>{"Socket Connect Error For Host:[" + address_ + ":80]"},
@@ -168,7 +166,9 @@ TEST_F(QuotaTransfer, UploadPastTheQuotaGetsTheTokenWithoutAMessage) {
   // Replacing the same file does not count the old copy.
   ASSERT_EQ(kOutcomeOk, Send());
 
-  job.sentPath = "c:\\rec\\second.wav";
+  // The same recording again, under another name.
+  job.settings.path = "c:\\rec\\second.wav";
+  kernel.WriteFile(job.settings.path, Pattern(96044));
   EXPECT_EQ(kOutcomeQuotaFull, Send());
   EXPECT_TRUE(kernel.MessageBoxes().empty());
   EXPECT_EQ("", StoredFile("alice/voice memos/second.wav"));

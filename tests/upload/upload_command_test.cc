@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "control/event_sinks.h"
 #include "control/recorder_control.h"
 #include "platform/memory/memory_panel_window.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/posix/posix_sockets.h"
 #include "platform/window_messages.h"
+#include "state/event_sinks.h"
 #include "tests/upload/support/loopback.h"
-#include "tests/upload/support/service_on_port80.h"
+#include "tests/upload/support/loopback_service.h"
 #include "tests/upload/support/test_platform.h"
 #include "tools/storage_service/storage_service.h"
 
@@ -33,7 +33,7 @@ class EventLog : public EventSink {
 class UploadCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    service_ = StartServiceOnPort80(root_.path(), 200000, &address_);
+    service_ = StartLoopbackService(root_.path(), 200000, 80, &address_);
     if (!service_) {
       GTEST_SKIP() << "no loopback address free on port 80 (binding it needs root)";
     }
@@ -56,7 +56,6 @@ class UploadCommand : public ::testing::Test {
   void TearDown() override {
     if (control_) {
       window_.Destroy();
-      control_->ClosePanel();
     }
     threads_.JoinAll();
   }

@@ -9,17 +9,14 @@
 #include <string>
 #include <thread>
 
-#include "control/recorder_state.h"
-#include "platform/panel_window.h"
 #include "platform/platform.h"
 #include "platform/proxy_settings.h"
 #include "platform/win32/win32_kernel.h"
 #include "platform/win32/win32_proxy_settings.h"
 #include "platform/win32/win32_sockets.h"
 #include "platform/win32/win32_threads.h"
-#include "platform/window_messages.h"
 #include "tests/wine/check.h"
-#include "upload/upload_job.h"
+#include "upload/run_upload.h"
 
 namespace tamborix_wine {
 namespace {
@@ -102,23 +99,11 @@ class NamedProxy : public ProxySettings {
   int port_;
 };
 
-// A panel window that keeps only the progress bar.
-class ProgressWindow : public PanelWindow {
+// Keeps where the upload's progress stands.
+class ProgressRecord : public UploadProgress {
  public:
-  void SetItemText(int, const std::string&) override {}
-  void EnableItem(int, bool) override {}
-  void ShowItem(int id, bool visible) override { shown = shown || (id == kProgressBar && visible); }
-  intptr_t SendItemMessage(int id, uint32_t message, uintptr_t wParam, intptr_t) override {
-    if (id == kProgressBar && message == kPbmSetPos) {
-      position = static_cast<int>(wParam);
-    }
-    return 0;
-  }
-  void SetItemIcon(int, int) override {}
-  void SetTimer(uint32_t, uint32_t) override {}
-  void KillTimer(uint32_t) override {}
-  void Post(uint32_t, uintptr_t, intptr_t) override {}
-  uintptr_t NativeHandle() const override { return 0; }
+  void Begin() override { shown = true; }
+  void Move(int32_t percent) override { position = percent; }
 
   bool shown = false;
   int position = -1;
@@ -170,17 +155,17 @@ TEST_GROUP(UploadThroughWinsockAndWin32Threads) {
   OneShotProxy proxy("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nOK");
   Win32Upload upload(proxy.port());
 
-  RecorderState state;
-  state.fullPath = path;
-  state.host = "storage.example";
-  state.session = "s1";
-  state.user = "ann";
-  state.domain = "example.org";
-  state.targetDir = "inbox";
-  ProgressWindow window;
-  CHECK(RunUpload(state, upload.platform, window));
-  CHECK(window.shown);
-  CHECK(window.position == 100);
+  UploadSettings settings;
+  settings.path = path;
+  settings.host = "storage.example";
+  settings.session = "s1";
+  settings.user = "ann";
+  settings.domain = "example.org";
+  settings.targetDir = "inbox";
+  ProgressRecord progress;
+  CHECK(RunUpload(settings, upload.platform, progress));
+  CHECK(progress.shown);
+  CHECK(progress.position == 100);
 
   const std::string& request = proxy.request();
   CHECK(request.rfind("POST /workdesk/handle?asession=s1&auser=ann&adomain=example.org", 0) == 0);
@@ -199,11 +184,11 @@ TEST_GROUP(UploadRefusedByTheServerIsAFailure) {
   const std::string path = TempPath("tamborix_refused.wav", "RIFF....");
   OneShotProxy proxy("HTTP/1.1 200 OK\r\nContent-Length: 15\r\n\r\nlumo_quota_full");
   Win32Upload upload(proxy.port());
-  RecorderState state;
-  state.fullPath = path;
-  state.host = "storage.example";
-  ProgressWindow window;
-  CHECK(!RunUpload(state, upload.platform, window));
+  UploadSettings settings;
+  settings.path = path;
+  settings.host = "storage.example";
+  ProgressRecord progress;
+  CHECK(!RunUpload(settings, upload.platform, progress));
   CHECK(upload.WorkersEnded());
   DeleteFileA(path.c_str());
 }

@@ -4,9 +4,9 @@
 #include <map>
 #include <sstream>
 
-#include "control/event_sinks.h"
-#include "platform/memory/unicode_text.h"
+#include "platform/shared/unicode_text.h"
 #include "platform/window_messages.h"
+#include "state/event_sinks.h"
 #include "tools/console_host/memory_property_bag.h"
 
 namespace tamborix {
@@ -415,7 +415,6 @@ bool ConsoleSession::Close() {
   if (!window_ || !window_->IsOpen()) {
     return Mistake("close: the panel is not open");
   }
-  control_->ClosePanel();
   window_->Destroy();
   return true;
 }

@@ -22,6 +22,7 @@
 
 #include "platform/posix/posix_kernel.h"
 #include "platform/posix/posix_sockets.h"
+#include "tools/test_pattern/test_pattern.h"
 #include "upload/upload_job_record.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_transfer.h"
@@ -47,14 +48,7 @@ struct Service {
 
 void WriteFile(const std::string& path, uint64_t size) {
   std::ofstream out(path, std::ios::binary);
-  std::vector<char> block(1 << 20);
-  uint32_t state = 2463534242u;
-  for (char& byte : block) {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    byte = static_cast<char>(state);
-  }
+  const std::string block = tamborix::Pattern(size_t{1} << 20);
   for (uint64_t left = size; left > 0;) {
     size_t piece = static_cast<size_t>(std::min<uint64_t>(left, block.size()));
     out.write(block.data(), static_cast<std::streamsize>(piece));
@@ -127,19 +121,14 @@ Run UploadWithSendUpload(const Service& service, const std::string& folder,
     tamborix::PosixKernel kernel(folder);
     tamborix::PosixSockets sockets;
     tamborix::UploadJob job;
-    job.session = "bench";
-    job.user = "bench";
-    job.domain = "example";
-    job.pDrive = "p";
-    job.targetDir = "sendupload";
-    job.host = service.address;
-    job.readPath = "c:\\" + name;
-    job.sentPath = job.readPath;
-    if (service.port != tamborix::kServicePort) {
-      // Not on port 80: reach the service as if it were the proxy.
-      job.proxyHost = service.address;
-      job.proxyPort = std::to_string(service.port);
-    }
+    job.settings.session = "bench";
+    job.settings.user = "bench";
+    job.settings.domain = "example";
+    job.settings.pDrive = "p";
+    job.settings.targetDir = "sendupload";
+    job.settings.host = service.address;
+    job.settings.path = "c:\\" + name;
+    job.settings.servicePort = service.port;
     std::string outcome = tamborix::SendUpload(job, kernel, sockets);
     if (!tamborix::IsSuccessOutcome(outcome)) {
       std::fprintf(stderr, "SendUpload: %s\n", outcome.c_str());
@@ -224,8 +213,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot start the storage service\n");
     return 1;
   }
-  std::printf("service on %s:%d (%s path for SendUpload)\n", service.address.c_str(), service.port,
-              service.port == 80 ? "direct" : "proxy");
+  std::printf("service on %s:%d\n", service.address.c_str(), service.port);
 
   struct Size {
     const char* label;

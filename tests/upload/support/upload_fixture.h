@@ -5,41 +5,53 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "platform/memory/memory_clock.h"
 #include "platform/memory/memory_kernel.h"
+#include "tools/test_pattern/test_pattern.h"
+#include "upload/run_upload.h"
 #include "upload/upload_job_record.h"
 
 namespace tamborix::testing {
 
 constexpr char kRecordingPath[] = "c:\\rec\\take.wav";
 
-// Bytes that differ from one position to the next, so that a lost or moved
-// block shows.
-inline std::string Pattern(size_t size) {
-  std::string bytes(size, '\0');
-  uint32_t state = 2463534242u;
-  for (char& byte : bytes) {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    byte = static_cast<char>(state);
+// Logs what an upload reports and passes it on to `next`, when given.
+class ProgressRecord : public UploadProgress {
+ public:
+  explicit ProgressRecord(UploadProgress* next = nullptr) : next_(next) {}
+  int begins = 0;
+  std::vector<int> positions;
+
+  void Begin() override {
+    ++begins;
+    if (next_ != nullptr) {
+      next_->Begin();
+    }
   }
-  return bytes;
-}
+  void Move(int32_t percent) override {
+    positions.push_back(percent);
+    if (next_ != nullptr) {
+      next_->Move(percent);
+    }
+  }
+
+ private:
+  UploadProgress* next_;
+};
 
 class UploadFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     kernel.SetNow(1700000000);
-    job.session = "0123456789abcdef";
-    job.user = "alice";
-    job.domain = "example";
-    job.pDrive = "p";
-    job.targetDir = "voice memos";
-    job.host = "drive.example.com";
-    job.readPath = kRecordingPath;
-    job.sentPath = kRecordingPath;
+    job.settings.session = "0123456789abcdef";
+    job.settings.user = "alice";
+    job.settings.domain = "example";
+    job.settings.pDrive = "p";
+    job.settings.targetDir = "voice memos";
+    job.settings.host = "drive.example.com";
+    job.settings.path = kRecordingPath;
     SetTimeLimit(std::chrono::seconds(30));
   }
 

@@ -1,4 +1,4 @@
-#include "panel/string_table.h"
+#include "panel_view/string_table.h"
 
 namespace tamborix {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/upload/support/service_on_port80.h"
+#include "tests/upload/support/loopback_service.h"
 
 #include <fstream>
 #include <sstream>
@@ -7,20 +7,20 @@
 
 namespace tamborix::testing {
 
-std::unique_ptr<StorageService> StartServiceOnPort80(const std::string& root, uint64_t quotaBytes,
-                                                     std::string* address) {
+std::unique_ptr<StorageService> StartLoopbackService(const std::string& root, uint64_t quotaBytes,
+                                                     int port, std::string* address) {
   StorageServiceOptions options;
   options.root = root;
   options.quotaBytes = quotaBytes;
-  return StartServiceOnPort80(options, address);
+  return StartLoopbackService(options, port, address);
 }
 
-std::unique_ptr<StorageService> StartServiceOnPort80(StorageServiceOptions options,
+std::unique_ptr<StorageService> StartLoopbackService(StorageServiceOptions options, int port,
                                                      std::string* address) {
   std::unique_ptr<StorageService> started;
   *address = OnFreeLoopbackAddress([&](const std::string& candidate) {
     options.address = candidate;
-    options.port = 80;
+    options.port = port;
     auto service = std::make_unique<StorageService>(options);
     if (!service->Start()) {
       return false;

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "control/recorder_state.h"
+#include "state/recorder_state.h"
 
 namespace tamborix {
 

@@ -1,4 +1,4 @@
-#include "upload/upload_job.h"
+#include "upload/run_upload.h"
 
 #include <chrono>
 #include <memory>
@@ -7,7 +7,6 @@
 #include "platform/kernel.h"
 #include "platform/socket.h"
 #include "platform/threads.h"
-#include "platform/window_messages.h"
 #include "upload/http_proxy.h"
 #include "upload/upload_job_record.h"
 #include "upload/upload_outcome.h"
@@ -15,19 +14,6 @@
 
 namespace tamborix {
 namespace {
-
-std::shared_ptr<UploadJob> NewJob(const RecorderState& state) {
-  auto job = std::make_shared<UploadJob>();
-  job->session = state.session;
-  job->readPath = state.fullPath;
-  job->sentPath = state.fullPath;
-  job->user = state.user;
-  job->domain = state.domain;
-  job->host = state.host;
-  job->targetDir = state.targetDir;
-  job->pDrive = state.pDrive;
-  return job;
-}
 
 // How long the worker may take: the panel's budget and a clear margin after it.
 std::chrono::milliseconds WorkerTimeLimit(const UploadOptions& options) {
@@ -37,32 +23,24 @@ std::chrono::milliseconds WorkerTimeLimit(const UploadOptions& options) {
 
 }  // namespace
 
-void SetUploadProgress(PanelWindow& window, int32_t position) {
-  window.SendItemMessage(kProgressBar, kPbmSetPos, static_cast<uintptr_t>(position), 0);
-}
-
-bool RunUpload(const RecorderState& state, const Platform& platform, PanelWindow& window) {
-  return RunUpload(state, platform, window, UploadOptions());
-}
-
-bool RunUpload(const RecorderState& state, const Platform& platform, PanelWindow& window,
+bool RunUpload(UploadSettings settings, const Platform& platform, UploadProgress& progress,
                const UploadOptions& options) {
   if (platform.kernel == nullptr || platform.sockets == nullptr || platform.threads == nullptr) {
     return false;
   }
-  std::shared_ptr<UploadJob> job = NewJob(state);
-  window.SendItemMessage(kProgressBar, kPbmSetRange, 0, MakeLParam(0, 100));
-  window.ShowItem(kProgressBar, true);
+  auto job = std::make_shared<UploadJob>();
+  job->settings = std::move(settings);
+  progress.Begin();
 
   job->progressEvent = platform.threads->CreateAutoResetEvent(true);
   if (!job->progressEvent) {
     return false;  // nothing to wait on: the upload is not started
   }
-  HttpProxy proxy = FindHttpProxy(platform.proxySettings, job->host);
+  HttpProxy proxy = FindHttpProxy(platform.proxySettings, job->settings.host);
   job->proxyHost = proxy.host;
   job->proxyPort = proxy.port;
   job->deadline = std::chrono::steady_clock::now() + WorkerTimeLimit(options);
-  SetUploadProgress(window, kStartProgress);
+  progress.Move(kStartProgress);
 
   Kernel* kernel = platform.kernel;
   SocketApi* sockets = platform.sockets;
@@ -79,7 +57,7 @@ bool RunUpload(const RecorderState& state, const Platform& platform, PanelWindow
     }
     uint32_t result = job->progressEvent->Wait(options.sliceMs);
     if (result == kWaitSignalled) {
-      SetUploadProgress(window, job->progressPercent.load(std::memory_order_relaxed));
+      progress.Move(job->progressPercent.load(std::memory_order_relaxed));
     } else if (result == kWaitFailed) {
       waitFailed = true;
       break;

@@ -1,9 +1,8 @@
-#include "panel/panel_ops.h"
+#include "panel_view/panel_ops.h"
 
 #include <atomic>
 
-#include "control/recorder_state.h"
-#include "panel/string_table.h"
+#include "panel_view/string_table.h"
 #include "platform/kernel.h"
 #include "platform/panel_window.h"
 #include "platform/window_messages.h"
@@ -12,6 +11,8 @@ namespace tamborix {
 namespace {
 
 std::atomic<int> g_languageOffset{0};
+
+constexpr int kTicEvery = 10;
 
 // LoadText reads through a 2048-byte buffer.
 constexpr size_t kMaxTextBytes = 2047;
@@ -35,7 +36,9 @@ void SetLanguageFromId(uint16_t languageId) {
   g_languageOffset.store(offset);
 }
 
-int LanguageOffset() { return g_languageOffset.load(); }
+int LanguageOffset() {
+  return g_languageOffset.load();
+}
 
 std::string LoadText(Kernel& kernel, int baseId) {
   const char* text = FindString(baseId + LanguageOffset());
@@ -55,6 +58,16 @@ void EnableButtons(PanelWindow& window, bool rec, bool stop, bool play, bool upl
   window.EnableItem(kPlayButton, play);
   window.EnableItem(kUploadButton, upload);
   window.EnableItem(kAbortButton, abort);
+}
+
+void SetTrackbarRange(PanelWindow& window, int32_t maxSeconds) {
+  window.SendItemMessage(kTrackbar, kTbmSetRange, 1,
+                         MakeLParam(0, static_cast<uint32_t>(maxSeconds)));
+  window.SendItemMessage(kTrackbar, kTbmSetTicFreq, kTicEvery, 0);
+}
+
+std::string Narrow(Kernel& kernel, const WideString& value) {
+  return value ? kernel.WideToNarrow(*value) : std::string();
 }
 
 void UpdateFullPath(RecorderState& state, PanelWindow* window, const std::string& name) {

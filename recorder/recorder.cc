@@ -2,8 +2,8 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "control/recorder_state.h"
-#include "panel/panel_ops.h"
+#include "state/recorder_state.h"
+#include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/panel_window.h"
 #include "platform/wave_device.h"

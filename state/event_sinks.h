@@ -1,7 +1,6 @@
 // The list of connected event sinks and the rule by which events reach them.
 //
-// A sink sits at a position of the list; a new sink takes the first free
-// position and its cookie is that position plus one. Firing reads the number
+// Positions and cookies follow SinkSlots (sink_slots.h). Firing reads the number
 // of positions once, then visits each position up to it in order, skipping
 // empty ones, and holds its own reference to the sink while calling it, so a
 // sink that disconnects itself or another one from inside its handler never
@@ -12,7 +11,8 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
+
+#include "state/sink_slots.h"
 
 namespace tamborix {
 
@@ -42,13 +42,13 @@ class EventSinks {
   // Calls every connected sink once with `dispid`, in position order.
   void Fire(int32_t dispid);
 
-  size_t PositionCount() const { return positions_.size(); }
+  size_t PositionCount() const { return slots_.PositionCount(); }
   // The sink at `position`, or null for an empty one.
-  std::shared_ptr<EventSink> At(size_t position) const;
+  std::shared_ptr<EventSink> At(size_t position) const { return slots_.At(position); }
   size_t ConnectedCount() const;
 
  private:
-  std::vector<std::shared_ptr<EventSink>> positions_;
+  SinkSlots<std::shared_ptr<EventSink>> slots_;
 };
 
 }  // namespace tamborix

@@ -2,19 +2,18 @@
 // box of minutes.
 #include <string>
 
-#include "control/recorder_state.h"
-#include "panel/panel_ops.h"
+#include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/panel_window.h"
 #include "platform/window_messages.h"
 #include "recorder/recorder.h"
 #include "recorder/recording_size.h"
+#include "state/recorder_state.h"
 
 namespace tamborix {
 namespace {
 
 constexpr char kTimeUp[] = "Time Up ! Save to file Done";
-constexpr int kTicEvery = 10;
 
 }  // namespace
 
@@ -58,9 +57,7 @@ void Recorder::ShowSize(int32_t kilobytes) {
 }
 
 void Recorder::SetTrackbarRange() {
-  window_.SendItemMessage(kTrackbar, kTbmSetRange, 1,
-                          MakeLParam(0, static_cast<uint32_t>(state_.maxSeconds)));
-  window_.SendItemMessage(kTrackbar, kTbmSetTicFreq, kTicEvery, 0);
+  tamborix::SetTrackbarRange(window_, state_.maxSeconds);
 }
 
 void Recorder::SetTrackbarPosition(int32_t position) {

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "control/recorder_state.h"
+#include "panel/progress_bar.h"
 #include "platform/memory/memory_panel_window.h"
 #include "platform/proxy_settings.h"
 #include "platform/window_messages.h"
 #include "tests/upload/support/fault_server.h"
 #include "tests/upload/support/test_platform.h"
 #include "tests/upload/support/upload_fixture.h"
-#include "upload/upload_job.h"
+#include "upload/run_upload.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_worker.h"
 
@@ -29,36 +29,6 @@ const std::string kOkReply = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK";
 class NoHandler : public PanelMessageHandler {
  public:
   bool OnMessage(uint32_t, uintptr_t, intptr_t, intptr_t*) override { return false; }
-};
-
-// Passes everything to the in-memory window and logs the progress bar's
-// positions.
-class ProgressWindow : public PanelWindow {
- public:
-  explicit ProgressWindow(MemoryPanelWindow& window) : window_(window) {}
-  std::vector<int> positions;
-
-  void SetItemText(int id, const std::string& text) override { window_.SetItemText(id, text); }
-  void EnableItem(int id, bool enabled) override { window_.EnableItem(id, enabled); }
-  void ShowItem(int id, bool visible) override { window_.ShowItem(id, visible); }
-  intptr_t SendItemMessage(int id, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    if (id == kProgressBar && message == kPbmSetPos) {
-      positions.push_back(static_cast<int>(wParam));
-    }
-    return window_.SendItemMessage(id, message, wParam, lParam);
-  }
-  void SetItemIcon(int id, int iconId) override { window_.SetItemIcon(id, iconId); }
-  void SetTimer(uint32_t timerId, uint32_t periodMs) override {
-    window_.SetTimer(timerId, periodMs);
-  }
-  void KillTimer(uint32_t timerId) override { window_.KillTimer(timerId); }
-  void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    window_.Post(message, wParam, lParam);
-  }
-  uintptr_t NativeHandle() const override { return window_.NativeHandle(); }
-
- private:
-  MemoryPanelWindow& window_;
 };
 
 class ProxyAt : public ProxySettings {
@@ -76,12 +46,6 @@ class UploadJobTest : public UploadFixture {
   void SetUp() override {
     UploadFixture::SetUp();
     window_.Open(&handler_);
-    state_.fullPath = kRecordingPath;
-    state_.session = "0123456789abcdef";
-    state_.user = "alice";
-    state_.domain = "example";
-    state_.host = "drive.example.com";
-    state_.targetDir = "voice memos";
     WriteRecording(Pattern(50000));
     platform_.kernel = &kernel;
     platform_.sockets = &sockets_;
@@ -96,7 +60,7 @@ class UploadJobTest : public UploadFixture {
   }
 
   bool Run(UploadOptions options = UploadOptions()) {
-    return RunUpload(state_, platform_, progress_, options);
+    return RunUpload(job.settings, platform_, progress_, options);
   }
 
   static FaultScript Reply(std::vector<std::string> writes) {
@@ -105,14 +69,14 @@ class UploadJobTest : public UploadFixture {
     return script;
   }
 
-  RecorderState state_;
   Platform platform_;
   ScriptedSockets sockets_;
   ProxyAt proxy_;
   std::unique_ptr<FaultServer> server_;
   NoHandler handler_;
   MemoryPanelWindow window_{clock};
-  ProgressWindow progress_{window_};
+  ProgressBar bar_{window_};
+  ProgressRecord progress_{&bar_};
   JoinedThreads threads_;  // last: joins every worker before the rest goes
 };
 
@@ -217,7 +181,8 @@ TEST_F(UploadJobTest, WorkerThatFinishesAfterTheTimeOutTouchesNothingFreed) {
   {
     MemoryPanelWindow window(clock);
     window.Open(&handler_);
-    EXPECT_FALSE(RunUpload(state_, platform_, window, options));
+    ProgressBar bar(window);
+    EXPECT_FALSE(RunUpload(job.settings, platform_, bar, options));
   }  // the window and the panel's hold on the job are gone; the worker still runs
   threads_.JoinAll();
   EXPECT_EQ(Boxes{kTextTimeOut}, kernel.MessageBoxes());
@@ -268,7 +233,7 @@ TEST(UploadWorkerRecord, OutcomeIsStoredBeforeFinished) {
   MemoryKernel kernel(clock);
   ScriptedSockets sockets;
   auto job = std::make_shared<UploadJob>();
-  job->readPath = "c:\\missing.wav";
+  job->settings.path = "c:\\missing.wav";
   EXPECT_EQ(1, UploadWorker(job, kernel, sockets));
   EXPECT_TRUE(job->finished.load());
   EXPECT_FALSE(job->succeeded);

@@ -1,6 +1,6 @@
 // PLAY and the end of playback.
-#include "control/recorder_state.h"
-#include "panel/panel_ops.h"
+#include "state/recorder_state.h"
+#include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/panel_window.h"
 #include "platform/wave_device.h"

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "state/recorder_state.h"
+
 namespace tamborix {
 
 class Kernel;
 class PanelWindow;
-struct RecorderState;
 
 // Base ids of the panel's string table.
 enum TextId : int {
@@ -37,6 +38,12 @@ std::string LoadText(Kernel& kernel, int baseId);
 
 // Enables or disables REC, STOP, PLAY, UPLOAD and ABORT, in that order.
 void EnableButtons(PanelWindow& window, bool rec, bool stop, bool play, bool upload, bool abort);
+
+// The trackbar's range 0..maxSeconds with a tick every 10 positions.
+void SetTrackbarRange(PanelWindow& window, int32_t maxSeconds);
+
+// The narrow copy of a page's value in the system code page; "" for null.
+std::string Narrow(Kernel& kernel, const WideString& value);
 
 // fullPath = folder followed by `name`; shows it in the status box 213 when a
 // window is given. A path longer than kMaxPathBytes is kept whole in the
