@@ -7,7 +7,8 @@ packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev
   libasound2-dev libcpp-httplib-dev tinyproxy curl
   mingw-w64 mingw-w64-tools libwine-dev
-  wine wine32:i386 wine64 xvfb xauth
+  wine wine32:i386 wine64 xvfb xauth python3
+  pulseaudio pulseaudio-utils
 )
 
 missing=()
