@@ -10,6 +10,7 @@ class WaveDevice;
 class SocketApi;
 class ProxySettings;
 class Threads;
+class FileChooser;
 
 struct Platform {
   Kernel* kernel = nullptr;
@@ -17,6 +18,7 @@ struct Platform {
   SocketApi* sockets = nullptr;
   ProxySettings* proxySettings = nullptr;
   Threads* threads = nullptr;
+  FileChooser* fileChooser = nullptr;  // none: the chooser button does nothing
 };
 
 }  // namespace tamborix
