@@ -64,6 +64,11 @@ class ProbeHandler : public tamborix::PanelMessageHandler {
   bool insideHandler = false, destroyedInsideHandler = false, itemsAtDestroy = false;
 };
 
+DWORD WINAPI PostFromThread(void* window) {
+  static_cast<tamborix::Win32PanelWindow*>(window)->Post(kPosted, 0, 0);
+  return 0;
+}
+
 HINSTANCE ModuleResources() {
   static HMODULE module = LoadLibraryW(gModulePath.c_str());
   return module;
@@ -92,13 +97,7 @@ TEST_GROUP(PanelWindowDestroyOrder) {
   window->SetTimer(kTimerId, 10);
   CHECK(PumpUntil([&] { return probe.timerTicks > 0; }));
   window->KillTimer(kTimerId);
-  HANDLE poster = CreateThread(
-      nullptr, 0,
-      [](void* target) -> DWORD {
-        static_cast<tamborix::Win32PanelWindow*>(target)->Post(kPosted, 0, 0);
-        return 0;
-      },
-      window, 0, nullptr);
+  HANDLE poster = CreateThread(nullptr, 0, PostFromThread, window, 0, nullptr);
   WaitForSingleObject(poster, INFINITE);
   CloseHandle(poster);
   CHECK(PumpUntil([&] { return probe.posts == 1; }));
