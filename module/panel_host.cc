@@ -81,7 +81,7 @@ bool PanelFramework::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
       if (brush_ == nullptr) {
         return false;
       }
-      SetBkColor(reinterpret_cast<HDC>(wParam), color_);
+      SetBkColor(reinterpret_cast<HDC>(wParam), color_);  // NOLINT(performance-no-int-to-ptr)
       *result = reinterpret_cast<intptr_t>(brush_);
       return true;
     case WM_SETFOCUS:

@@ -70,10 +70,11 @@ INT_PTR CALLBACK Win32PanelWindow::DialogProc(HWND window, UINT message, WPARAM 
                                               LPARAM lParam) {
   Win32PanelWindow* self = nullptr;
   if (message == WM_INITDIALOG) {
-    self = reinterpret_cast<Win32PanelWindow*>(lParam);
+    self = reinterpret_cast<Win32PanelWindow*>(lParam);  // NOLINT(performance-no-int-to-ptr)
     SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     self->window_.store(window);
   } else {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     self = reinterpret_cast<Win32PanelWindow*>(GetWindowLongPtrA(window, DWLP_USER));
   }
   // Messages before WM_INITDIALOG (WM_SETFONT) get the default handling.
