@@ -107,6 +107,11 @@ TEST_GROUP(ContainerMovesClipsAndTabs) {
   CHECK(host.site.uiDeactivated == 1);
   CHECK(host.site.active == nullptr);
   CHECK(IsWindow(panel));
+  // A click on the panel makes it UI-active again.
+  SendMessageA(panel, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(host.frame.get()),
+               MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+  CHECK(host.site.uiActivated == 2);
+  CHECK(host.site.active != nullptr);
 }
 
 TEST_GROUP(ContainerDeactivatesAndCloses) {
