@@ -125,6 +125,16 @@ COLORREF BackgroundPixel(HWND panel) {
   return pixel;
 }
 
+COLORREF ItemCentrePixel(HWND panel, int id) {
+  HWND item = GetDlgItem(panel, id);
+  RECT rect = {};
+  GetClientRect(item, &rect);
+  HDC dc = GetDC(item);
+  const COLORREF pixel = GetPixel(dc, rect.right / 2, rect.bottom / 2);
+  ReleaseDC(item, dc);
+  return pixel;
+}
+
 RECT PlaceInParent(HWND panel) {
   RECT rect = {};
   GetWindowRect(panel, &rect);

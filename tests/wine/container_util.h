@@ -67,6 +67,9 @@ int CountDescendants(HWND parent);
 // inside its top-left corner after a repaint.
 COLORREF BackgroundPixel(HWND panel);
 
+// The colour at the centre of dialog item `id`, read from the screen.
+COLORREF ItemCentrePixel(HWND panel, int id);
+
 // The panel's rectangle in its parent's client coordinates.
 RECT PlaceInParent(HWND panel);
 

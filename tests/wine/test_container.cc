@@ -22,6 +22,19 @@ TEST_GROUP(ContainerShowsFreshPanel) {
   CHECK(host.site.uiActivated == 0);
   CHECK(host.events.counts[kOnPlayimg] == 1);
   CheckFreshPanel(panel, 120);
+  // The icons show on their buttons: red, blue and green in the middle
+  // (STOP and PLAY enabled for the look, disabled buttons draw them grey).
+  EnableWindow(GetDlgItem(panel, 205), TRUE);
+  EnableWindow(GetDlgItem(panel, 206), TRUE);
+  BackgroundPixel(panel);
+  const COLORREF rec = ItemCentrePixel(panel, 202);
+  const COLORREF stop = ItemCentrePixel(panel, 205);
+  const COLORREF play = ItemCentrePixel(panel, 206);
+  EnableWindow(GetDlgItem(panel, 205), FALSE);
+  EnableWindow(GetDlgItem(panel, 206), FALSE);
+  CHECK(GetRValue(rec) > 128 && GetGValue(rec) < 64 && GetBValue(rec) < 64);
+  CHECK(GetBValue(stop) > 128 && GetRValue(stop) < 64 && GetGValue(stop) < 64);
+  CHECK(GetGValue(play) > 100 && GetRValue(play) < 64 && GetBValue(play) < 64);
   const std::string status = ItemText(panel, 213);
   CHECK(status.size() > 12 && status.substr(status.size() - 12) == "\\bagtake.wav");
   // Activating again shows the same panel and fires nothing new.
