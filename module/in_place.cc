@@ -1,8 +1,7 @@
 // IOleInPlaceObjectWindowless (with IOleInPlaceObject and IOleWindow) and
 // IOleInPlaceActiveObject. The control runs in place only in a panel window
-// of its own, which this version does not create: it is never active in
-// place, so it has no window and nothing to deactivate.
-#include "module/recorder_object.h"
+// of its own (in_place_activation.cc); it takes no windowless messages.
+#include "module/in_place_activation.h"
 
 namespace tamborix {
 namespace {
@@ -19,16 +18,17 @@ ULONG WINAPI InPlace_Release(IOleInPlaceObjectWindowless* iface) {
   return IUnknown_Release(impl_from_IOleInPlaceObjectWindowless(iface)->outer);
 }
 
-HRESULT NoWindow(HWND* window) {
+// The panel window while active in place.
+HRESULT PanelWindowOf(RecorderObject* object, HWND* window) {
   if (window == nullptr) {
     return E_POINTER;
   }
-  *window = nullptr;
-  return E_FAIL;
+  *window = PanelHandle(object);
+  return *window != nullptr ? S_OK : E_FAIL;
 }
 
 HRESULT WINAPI InPlace_GetWindow(IOleInPlaceObjectWindowless* iface, HWND* window) {
-  return NoWindow(window);
+  return PanelWindowOf(impl_from_IOleInPlaceObjectWindowless(iface), window);
 }
 
 HRESULT WINAPI InPlace_ContextSensitiveHelp(IOleInPlaceObjectWindowless* iface, BOOL enter) {
@@ -36,16 +36,35 @@ HRESULT WINAPI InPlace_ContextSensitiveHelp(IOleInPlaceObjectWindowless* iface, 
 }
 
 HRESULT WINAPI InPlace_InPlaceDeactivate(IOleInPlaceObjectWindowless* iface) {
-  return S_OK;
+  return DeactivateInPlace(impl_from_IOleInPlaceObjectWindowless(iface));
 }
 
 HRESULT WINAPI InPlace_UIDeactivate(IOleInPlaceObjectWindowless* iface) {
-  return S_OK;
+  return DeactivateUi(impl_from_IOleInPlaceObjectWindowless(iface));
 }
 
+// Moves the panel to `position`; the part outside `clip` is cut off by a
+// window region.
 HRESULT WINAPI InPlace_SetObjectRects(IOleInPlaceObjectWindowless* iface, LPCRECT position,
                                       LPCRECT clip) {
-  return E_UNEXPECTED;  // only an object active in place has rectangles
+  if (position == nullptr) {
+    return E_POINTER;
+  }
+  HWND panel = PanelHandle(impl_from_IOleInPlaceObjectWindowless(iface));
+  if (panel == nullptr) {
+    return E_UNEXPECTED;  // only an object active in place has rectangles
+  }
+  RECT visible = *position;
+  HRGN region = nullptr;
+  if (clip != nullptr && IntersectRect(&visible, position, clip) &&
+      !EqualRect(&visible, position)) {
+    OffsetRect(&visible, -position->left, -position->top);
+    region = CreateRectRgnIndirect(&visible);
+  }
+  SetWindowRgn(panel, region, TRUE);  // the window owns the region
+  SetWindowPos(panel, nullptr, position->left, position->top, position->right - position->left,
+               position->bottom - position->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  return S_OK;
 }
 
 HRESULT WINAPI InPlace_ReactivateAndUndo(IOleInPlaceObjectWindowless* iface) {
@@ -77,14 +96,25 @@ ULONG WINAPI Active_Release(IOleInPlaceActiveObject* iface) {
 }
 
 HRESULT WINAPI Active_GetWindow(IOleInPlaceActiveObject* iface, HWND* window) {
-  return NoWindow(window);
+  return PanelWindowOf(impl_from_IOleInPlaceActiveObject(iface), window);
 }
 
 HRESULT WINAPI Active_ContextSensitiveHelp(IOleInPlaceActiveObject* iface, BOOL enter) {
   return E_NOTIMPL;
 }
 
+// Keys for the panel's controls get the dialog's keyboard handling: Tab and
+// the arrow keys move between them.
 HRESULT WINAPI Active_TranslateAccelerator(IOleInPlaceActiveObject* iface, LPMSG message) {
+  if (message == nullptr) {
+    return E_INVALIDARG;
+  }
+  HWND panel = PanelHandle(impl_from_IOleInPlaceActiveObject(iface));
+  const bool key = message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST;
+  if (panel != nullptr && key && (message->hwnd == panel || IsChild(panel, message->hwnd)) &&
+      IsDialogMessageA(panel, message)) {
+    return S_OK;
+  }
   return S_FALSE;  // not translated
 }
 

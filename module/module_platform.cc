@@ -1,5 +1,6 @@
 #include "module/module_platform.h"
 
+#include "platform/win32/win32_file_chooser.h"
 #include "platform/win32/win32_kernel.h"
 #include "platform/win32/win32_proxy_settings.h"
 #include "platform/win32/win32_sockets.h"
@@ -13,6 +14,7 @@ struct ModuleServices {
   Win32Sockets sockets;
   Win32ProxySettings proxySettings;
   Win32Threads threads;
+  Win32FileChooser fileChooser;
   Platform platform;
 
   ModuleServices() {
@@ -20,6 +22,7 @@ struct ModuleServices {
     platform.sockets = &sockets;
     platform.proxySettings = &proxySettings;
     platform.threads = &threads;
+    platform.fileChooser = &fileChooser;
   }
 };
 

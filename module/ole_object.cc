@@ -1,6 +1,6 @@
 // IOleObject and IOleControl: the client site, extent and AutoSize rule,
 // verbs, the OLE advise sinks and the status words from the registry.
-#include "module/recorder_object.h"
+#include "module/in_place_activation.h"
 
 namespace tamborix {
 namespace {
@@ -47,6 +47,7 @@ HRESULT WINAPI Ole_SetHostNames(IOleObject* iface, LPCOLESTR application, LPCOLE
 
 HRESULT WINAPI Ole_Close(IOleObject* iface, DWORD saveOption) {
   RecorderObject* object = impl_from_IOleObject(iface);
+  DeactivateInPlace(object);  // a recording in progress is saved
   if ((saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE) &&
       object->requiresSave && object->clientSite != nullptr) {
     IOleClientSite_SaveObject(object->clientSite);
@@ -80,15 +81,26 @@ HRESULT WINAPI Ole_GetClipboardData(IOleObject* iface, DWORD reserved, IDataObje
   return E_NOTIMPL;
 }
 
-// Showing and activating need the panel window, which this version does not
-// create; those verbs report E_NOTIMPL, as for an object that cannot be
-// activated in place.
+// Every showing verb activates the panel in place; the primary verb and
+// OLEIVERB_UIACTIVATE also make it the UI-active object.
 HRESULT WINAPI Ole_DoVerb(IOleObject* iface, LONG verb, LPMSG message, IOleClientSite* site,
                           LONG index, HWND parent, LPCRECT position) {
+  RecorderObject* object = impl_from_IOleObject(iface);
   switch (verb) {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_UIACTIVATE:
+      return ActivateInPlace(object, site, parent, position, true);
+    case OLEIVERB_SHOW:
+    case OLEIVERB_INPLACEACTIVATE:
+      return ActivateInPlace(object, site, parent, position, false);
     case OLEIVERB_HIDE:
+      DeactivateUi(object);
+      if (HWND panel = PanelHandle(object)) {
+        ShowWindow(panel, SW_HIDE);
+      }
+      return S_OK;
     case OLEIVERB_DISCARDUNDOSTATE:
-      return S_OK;  // nothing is shown, nothing to undo
+      return S_OK;  // nothing to undo
     default:
       return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
   }
@@ -224,9 +236,14 @@ HRESULT WINAPI Control_OnMnemonic(IOleControl* iface, MSG* message) {
   return E_NOTIMPL;
 }
 
-// The ambient background colour is taken when the panel window is made;
-// without one there is nothing to repaint.
+// The background colour is read again, and the control repainted, when it
+// changes or when the container does not say which property changed.
 HRESULT WINAPI Control_OnAmbientPropertyChange(IOleControl* iface, DISPID dispid) {
+  if (dispid == DISPID_AMBIENT_BACKCOLOR || dispid == DISPID_UNKNOWN) {
+    RecorderObject* object = impl_from_IOleControl(iface);
+    object->parts->framework.ReadBackColor();
+    RefreshView(object);
+  }
   return S_OK;
 }
 

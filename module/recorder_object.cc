@@ -4,6 +4,7 @@
 
 #include "module/com_util.h"
 #include "module/dialog_extent.h"
+#include "module/in_place_activation.h"
 #include "module/module_platform.h"
 #include "module/module_state.h"
 
@@ -61,6 +62,7 @@ void ReleaseAndClear(Interface** pointer) {
 }
 
 void DestroyObject(RecorderObject* object) {
+  DeactivateInPlace(object);
   ReleaseAndClear(&object->clientSite);
   ReleaseAndClear(&object->viewSink);
   ReleaseAndClear(&object->oleAdviseHolder);
@@ -121,7 +123,9 @@ IPropertyNotifySink* PropertySinkList::Take(size_t position) const {
   return sink;
 }
 
-ObjectParts::ObjectParts() : control(ModulePlatform()) {}
+ObjectParts::ObjectParts(RecorderObject* object) : framework(object), control(ModulePlatform()) {
+  control.SetFrameworkHandler(&framework);
+}
 
 bool AnswersInterface(REFIID riid) {
   return FindInterface(riid) != nullptr;
@@ -155,7 +159,7 @@ HRESULT CreateRecorderObject(IUnknown* outer, REFIID riid, void** out) {
     return E_OUTOFMEMORY;
   }
   const HRESULT made = Guarded([object] {
-    object->parts = new ObjectParts();
+    object->parts = new ObjectParts(object);
     return S_OK;
   });
   if (FAILED(made)) {
@@ -193,8 +197,10 @@ HRESULT CreateRecorderObject(IUnknown* outer, REFIID riid, void** out) {
 }
 
 void RefreshView(RecorderObject* object) {
-  // The object is never active in place until it has a panel window of its
-  // own, so the view-advise sink is the one to tell.
+  if (HWND panel = PanelHandle(object)) {
+    RedrawWindow(panel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return;
+  }
   if (object->viewSink == nullptr) {
     return;
   }

@@ -17,6 +17,7 @@
 #include "control/recorder_control.h"
 #include "module/com_headers.h"
 #include "state/sink_slots.h"
+#include "module/panel_host.h"
 
 namespace tamborix {
 
@@ -50,11 +51,14 @@ class PropertySinkList {
 };
 
 // The object's C++ parts: the control's own logic, on the module's shared
-// platform, and the property-change sinks.
+// platform, the property-change sinks, and the panel window with what stands
+// between it and the control while the object is active in place.
 struct ObjectParts {
-  ObjectParts();
+  explicit ObjectParts(RecorderObject* object);
+  PanelFramework framework;  // outlives the control, which may call it
   RecorderControl control;
   PropertySinkList propertySinks;
+  Win32PanelWindow* window = nullptr;  // let go of through Release()
 };
 
 struct RecorderObject {
@@ -90,7 +94,11 @@ struct RecorderObject {
   SIZEL extent;         // HIMETRIC, from the dialog template
   SIZEL naturalExtent;  // HIMETRIC, 5080 x 5080
   BOOL windowOnly;      // always runs in a window of its own
-  BOOL inPlaceActive;   // never, until the panel window exists
+  BOOL inPlaceActive;   // the panel window exists (in_place_activation.cc)
+  BOOL uiActive;
+  IOleInPlaceSite* inPlaceSite;  // kept while active in place
+  IOleInPlaceFrame* frame;
+  IOleInPlaceUIWindow* uiWindow;
   BOOL autoSize;
   BOOL requiresSave;
   DWORD safetyOptions;
@@ -143,8 +151,8 @@ HRESULT QueryObjectInterface(RecorderObject* object, REFIID riid, void** out);
 // The control's own interfaces, for a query and for the safety options.
 bool AnswersInterface(REFIID riid);
 
-// Repaints the view: invalidates the window when active in place, otherwise
-// tells the view-advise sink that the content changed.
+// Repaints the view: redraws the panel when active in place, otherwise tells
+// the view-advise sink that the content changed.
 void RefreshView(RecorderObject* object);
 
 // Asks the property-change sinks for leave to change `dispid`: S_FALSE when

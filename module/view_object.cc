@@ -20,13 +20,17 @@ ULONG WINAPI View_Release(IViewObjectEx* iface) {
 }
 
 // Not active in place, the control draws no panel: a grey rectangle with a
-// black frame and a centred line of text.
+// black frame and a centred line of text. Active in place, the live panel
+// shows instead and drawing does nothing.
 HRESULT WINAPI View_Draw(IViewObjectEx* iface, DWORD aspect, LONG index, void* aspectInfo,
                          DVTARGETDEVICE* device, HDC targetDevice, HDC dc, LPCRECTL bounds,
                          LPCRECTL metafileBounds, WINBOOL(WINAPI* keepGoing)(ULONG_PTR),
                          ULONG_PTR keepGoingArgument) {
   if (dc == nullptr || bounds == nullptr) {
     return E_INVALIDARG;
+  }
+  if (impl_from_IViewObjectEx(iface)->inPlaceActive) {
+    return S_OK;
   }
   RECT rect = {bounds->left, bounds->top, bounds->right, bounds->bottom};
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));

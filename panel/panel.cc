@@ -1,5 +1,6 @@
 #include "panel/panel.h"
 
+#include "panel/choose_file.h"
 #include "panel/progress_bar.h"
 #include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
@@ -88,7 +89,7 @@ bool Panel::OnCommand(int id, uint32_t notification, intptr_t* result) {
       {kUploadButton, kBnClicked, &Panel::OnUploadCommand},
       {kAbortButton, kBnClicked, &Panel::OnAbortCommand},
       {kLengthCombo, kCbnSelChange, &Panel::OnMaxLengthChange},
-      // The file chooser (216, BN_CLICKED) goes here.
+      {kChooserButton, kBnClicked, &Panel::OnChooseFile},
   };
   for (const Row& row : kRows) {
     if (row.id == id && row.notification == notification) {
@@ -174,6 +175,10 @@ intptr_t Panel::OnUploadCommand() {
 intptr_t Panel::OnAbortCommand() {
   events_.Fire(kOnAbort);
   return 0;
+}
+
+intptr_t Panel::OnChooseFile() {
+  return ChooseFile(state_, *platform_.kernel, platform_.fileChooser, window_);
 }
 
 void Panel::BuildFolder() {

@@ -45,6 +45,7 @@ class Panel : public PanelMessageHandler {
   intptr_t OnMaxLengthChange() { return recorder_.OnMaxLengthChange(); }
   intptr_t OnUploadCommand();
   intptr_t OnAbortCommand();
+  intptr_t OnChooseFile();
 
   void BuildFolder();
   std::string Narrow(const WideString& value) { return tamborix::Narrow(*platform_.kernel, value); }

@@ -18,7 +18,7 @@ struct Platform {
   SocketApi* sockets = nullptr;
   ProxySettings* proxySettings = nullptr;
   Threads* threads = nullptr;
-  FileChooser* fileChooser = nullptr;
+  FileChooser* fileChooser = nullptr;  // none: the chooser button does nothing
 };
 
 }  // namespace tamborix

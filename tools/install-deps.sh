@@ -11,7 +11,8 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
   libasound2-dev libcpp-httplib-dev tinyproxy curl
   mingw-w64 mingw-w64-tools libwine-dev
-  wine wine64 xvfb xauth
+  wine wine64 xvfb xauth python3
+  pulseaudio pulseaudio-utils
 )
 optional=(wine32:i386)
 

@@ -255,8 +255,10 @@ TEST_GROUP(NotActiveInPlace) {
   CHECK(window == nullptr);
   CHECK_HR(active->GetWindow(&window), E_FAIL);
   RECT rect = {0, 0, 10, 10};
-  CHECK_HR(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &rect), E_NOTIMPL);
-  CHECK_HR(ole->DoVerb(OLEIVERB_SHOW, nullptr, nullptr, 0, nullptr, &rect), E_NOTIMPL);
+  // Without a site there is nothing to activate in.
+  CHECK_HR(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, &rect),
+           E_INVALIDARG);
+  CHECK_HR(ole->DoVerb(OLEIVERB_SHOW, nullptr, nullptr, 0, nullptr, &rect), E_INVALIDARG);
   CHECK_HR(ole->DoVerb(OLEIVERB_HIDE, nullptr, nullptr, 0, nullptr, &rect), S_OK);
   CHECK_HR(ole->DoVerb(7, nullptr, nullptr, 0, nullptr, &rect), OLEOBJ_S_INVALIDVERB);
   CHECK_HR(inPlace->InPlaceDeactivate(), S_OK);

@@ -1,0 +1,160 @@
+#include "module/in_place_activation.h"
+
+#include "module/module_state.h"
+
+namespace tamborix {
+namespace {
+
+template <class Interface>
+void ReleaseAndClear(Interface** pointer) {
+  if (*pointer != nullptr) {
+    IUnknown* unknown = reinterpret_cast<IUnknown*>(*pointer);
+    *pointer = nullptr;
+    IUnknown_Release(unknown);
+  }
+}
+
+void ForgetSite(RecorderObject* object) {
+  ReleaseAndClear(&object->frame);
+  ReleaseAndClear(&object->uiWindow);
+  ReleaseAndClear(&object->inPlaceSite);
+}
+
+// Gets the site ready and the panel window made.
+HRESULT BeginInPlace(RecorderObject* object, IOleClientSite* activeSite, HWND parent,
+                     LPCRECT position) {
+  IOleClientSite* site = activeSite != nullptr ? activeSite : object->clientSite;
+  if (site == nullptr) {
+    return E_INVALIDARG;
+  }
+  HRESULT hr = IOleClientSite_QueryInterface(site, IID_IOleInPlaceSite,
+                                             reinterpret_cast<void**>(&object->inPlaceSite));
+  if (FAILED(hr)) {
+    object->inPlaceSite = nullptr;
+    return hr;
+  }
+  if (IOleInPlaceSite_CanInPlaceActivate(object->inPlaceSite) != S_OK) {
+    ForgetSite(object);
+    return E_FAIL;
+  }
+  IOleInPlaceSite_OnInPlaceActivate(object->inPlaceSite);
+
+  HWND siteWindow = nullptr;
+  if (SUCCEEDED(IOleInPlaceSite_GetWindow(object->inPlaceSite, &siteWindow)) &&
+      siteWindow != nullptr) {
+    parent = siteWindow;
+  }
+  RECT place = {};
+  RECT clip = {};
+  OLEINPLACEFRAMEINFO frameInfo = {};
+  frameInfo.cb = sizeof frameInfo;
+  if (FAILED(IOleInPlaceSite_GetWindowContext(object->inPlaceSite, &object->frame,
+                                              &object->uiWindow, &place, &clip, &frameInfo))) {
+    object->frame = nullptr;
+    object->uiWindow = nullptr;
+  }
+  if (position != nullptr) {
+    place = *position;
+  }
+
+  ObjectParts& parts = *object->parts;
+  parts.framework.ReadBackColor();
+  parts.window = new Win32PanelWindow(ModuleInstance());
+  object->inPlaceActive = TRUE;
+  PanelMessageHandler* handler = parts.control.OpenPanel(*parts.window);
+  if (parent == nullptr || !parts.window->Create(parent, place, handler)) {
+    object->inPlaceActive = FALSE;
+    // No window came to be: the panel hears its end all the same.
+    intptr_t ignored = 0;
+    handler->OnMessage(WM_DESTROY, 0, 0, &ignored);
+    parts.window->Release();
+    parts.window = nullptr;
+    IOleInPlaceSite_OnInPlaceDeactivate(object->inPlaceSite);
+    ForgetSite(object);
+    return E_FAIL;
+  }
+  if (object->clientSite != nullptr) {
+    IOleClientSite_ShowObject(object->clientSite);
+  }
+  return S_OK;
+}
+
+HRESULT BeginUi(RecorderObject* object) {
+  object->uiActive = TRUE;
+  IOleInPlaceSite_OnUIActivate(object->inPlaceSite);
+  IOleInPlaceActiveObject* active = &object->IOleInPlaceActiveObject_iface;
+  if (object->frame != nullptr) {
+    IOleInPlaceFrame_SetActiveObject(object->frame, active, nullptr);
+  }
+  if (object->uiWindow != nullptr) {
+    IOleInPlaceUIWindow_SetActiveObject(object->uiWindow, active, nullptr);
+  }
+  HWND panel = PanelHandle(object);
+  HWND focus = GetFocus();
+  if (panel != nullptr && focus != panel && !IsChild(panel, focus)) {
+    SetFocus(panel);  // the dialog passes it on to its first tab stop
+  }
+  return S_OK;
+}
+
+}  // namespace
+
+HWND PanelHandle(RecorderObject* object) {
+  Win32PanelWindow* window = object->parts->window;
+  return object->inPlaceActive && window != nullptr ? window->Handle() : nullptr;
+}
+
+HRESULT ActivateInPlace(RecorderObject* object, IOleClientSite* activeSite, HWND parent,
+                        LPCRECT position, bool uiActivate) {
+  // The container may let go of the object from inside a site call.
+  IUnknown_AddRef(object->outer);
+  HRESULT hr = S_OK;
+  if (!object->inPlaceActive) {
+    hr = BeginInPlace(object, activeSite, parent, position);
+  } else if (HWND panel = PanelHandle(object)) {
+    ShowWindow(panel, SW_SHOW);
+  }
+  if (SUCCEEDED(hr) && uiActivate && !object->uiActive && object->inPlaceActive) {
+    hr = BeginUi(object);
+  }
+  IUnknown_Release(object->outer);
+  return hr;
+}
+
+HRESULT DeactivateUi(RecorderObject* object) {
+  if (!object->uiActive) {
+    return S_OK;
+  }
+  object->uiActive = FALSE;
+  if (object->frame != nullptr) {
+    IOleInPlaceFrame_SetActiveObject(object->frame, nullptr, nullptr);
+  }
+  if (object->uiWindow != nullptr) {
+    IOleInPlaceUIWindow_SetActiveObject(object->uiWindow, nullptr, nullptr);
+  }
+  if (object->inPlaceSite != nullptr) {
+    IOleInPlaceSite_OnUIDeactivate(object->inPlaceSite, FALSE);
+  }
+  return S_OK;
+}
+
+HRESULT DeactivateInPlace(RecorderObject* object) {
+  if (!object->inPlaceActive) {
+    return S_OK;
+  }
+  DeactivateUi(object);
+  object->inPlaceActive = FALSE;
+  ObjectParts& parts = *object->parts;
+  Win32PanelWindow* window = parts.window;
+  parts.window = nullptr;
+  if (window != nullptr) {
+    window->Release();  // WM_DESTROY: the panel ends and saves what runs
+  }
+  if (object->inPlaceSite != nullptr) {
+    IOleInPlaceSite_OnInPlaceDeactivate(object->inPlaceSite);
+  }
+  ForgetSite(object);
+  return S_OK;
+}
+
+}  // namespace tamborix

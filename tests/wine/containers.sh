@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Runs the container tests under Wine: tamborix_containers.exe shows the
+# registered control in a container of our own and in Wine's ATL host
+# window, and exercises the Win32 panel window with the module's template.
+# Each build given is registered in one fresh Wine prefix (its own, removed
+# afterwards) and run under one X server (xvfb-run); the i686 build is
+# skipped, with its reason, where the kernel runs no 32-bit programs.
+#
+#   tests/wine/containers.sh <x86_64 build dir> [<i686 build dir>]
+#
+# The last line of the output is "N passed, M failed, K skipped".
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ "${TAMBORIX_CONTAINERS_INNER:-}" != 1 ]; then
+  if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+    echo "usage: $0 <x86_64 build dir> [<i686 build dir>]"
+    echo "0 passed, 1 failed, 0 skipped"
+    exit 2
+  fi
+  results=$(mktemp)
+  prefix=$(mktemp -d)
+  TAMBORIX_CONTAINERS_INNER=1 TAMBORIX_WINE_RESULTS="$results" WINEPREFIX="$prefix" \
+    timeout 400 xvfb-run -a bash "$0" "$(realpath -m "$1")" "${2:+$(realpath -m "$2")}"
+  status=$?
+  WINEPREFIX=$prefix timeout 30 /usr/lib/wine/wineserver64 -k >/dev/null 2>&1
+  rm -rf "$prefix"
+  passed=$(grep -c '^pass' "$results")
+  failed=$(grep -c '^fail' "$results")
+  skipped=$(grep -c '^skip' "$results")
+  if ! grep -q '^complete' "$results"; then
+    echo "the Wine run stopped before its end (exit $status)"
+    failed=$((failed + 1))
+  fi
+  rm -f "$results"
+  echo "$passed passed, $failed failed, $skipped skipped"
+  [ "$failed" -eq 0 ]
+  exit
+fi
+
+# ---- inside the X server ----
+
+results=$TAMBORIX_WINE_RESULTS
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=tests/wine/loaders.sh
+source "$here/loaders.sh"
+root=$WINEPREFIX/drive_c/tamborix
+
+pass() {
+  echo "pass $1" >>"$results"
+  echo "ok   $1"
+}
+fail() {
+  echo "fail $1" >>"$results"
+  echo "FAIL $1${2:+: $2}"
+}
+skip() {
+  echo "skip $1" >>"$results"
+  echo "skip $1: $2"
+}
+
+trap 'timeout 30 "$wine_server" -k >/dev/null 2>&1' EXIT
+
+echo "== Wine prefix $WINEPREFIX"
+if ! wine_boot >/dev/null 2>&1; then
+  fail "wine prefix made"
+  echo complete >>"$results"
+  exit 1
+fi
+# Without a window manager every window close waits about 2 s otherwise.
+timeout 60 "$wine_loader_x86_64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+  >/dev/null 2>&1
+
+# Runs a program that prints "PASS <group>" / "FAIL <group>: ..." and "DONE".
+run_groups() {  # run_groups <label> <command...>
+  local label=$1 output
+  shift
+  output=$(timeout 180 "$@" 2>/dev/null | tr -d '\r')
+  while IFS= read -r line; do
+    case "$line" in
+      PASS\ *) pass "$label ${line#PASS }" ;;
+      FAIL\ *) line=${line#FAIL }; fail "$label ${line%%:*}" "${line#*: }" ;;
+    esac
+  done <<<"$output"
+  if grep -qx DONE <<<"$output"; then pass "$label ran to its end"; else fail "$label ran to its end"; fi
+}
+
+run_arch() {  # run_arch <arch> <loader> <build dir>
+  local arch=$1 loader=$2 build=$3 file
+  echo "== $arch ($build)"
+  for file in tamborix.dll tamborix_containers.exe; do
+    if [ ! -f "$build/$file" ]; then
+      fail "$arch: $file built"
+      return
+    fi
+  done
+  mkdir -p "$root/$arch"
+  cp "$build/tamborix.dll" "$build/tamborix_containers.exe" "$root/$arch/"
+  local module="C:\\tamborix\\$arch\\tamborix.dll"
+  if ! timeout 60 "$loader" regsvr32 /s "$module" >/dev/null 2>&1; then
+    fail "$arch: regsvr32 registers"
+    return
+  fi
+  run_groups "$arch:" "$loader" "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module"
+  timeout 60 "$loader" regsvr32 /u /s "$module" >/dev/null 2>&1
+}
+
+run_arch x86_64 "$wine_loader_x86_64" "$1"
+if [ -n "${2:-}" ]; then
+  if [ -n "$wine_loader_i686" ]; then
+    run_arch i686 "$wine_loader_i686" "$2"
+  else
+    skip "i686 container tests" "$wine_skip_i686"
+  fi
+fi
+echo complete >>"$results"
