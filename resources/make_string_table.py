@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the resource script's STRINGTABLE from the panel's own string table
-(panel/string_table.cc), so that every text is written down once.
+(panel_view/string_table.cc), so that every text is written down once.
 
   make_string_table.py <string_table.cc> <output .rc>
 
@@ -45,7 +45,7 @@ def main(source_path, output_path):
         entries = read_entries(source.read())
     if not entries:
         sys.exit(f"{source_path}: no string table entries found")
-    lines = ["// Generated from panel/string_table.cc by resources/make_string_table.py.",
+    lines = ["// Generated from panel_view/string_table.cc by resources/make_string_table.py.",
              "STRINGTABLE", "BEGIN"]
     lines += [f"  {number}, {wide_literal(text)}" for number, text in entries]
     lines += ["END", ""]

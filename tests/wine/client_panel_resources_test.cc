@@ -3,7 +3,7 @@
 // languages against the panel's own table.
 #include <cstring>
 
-#include "panel/string_table.h"
+#include "panel_view/string_table.h"
 #include "tests/wine/client_util.h"
 
 #include <commctrl.h>

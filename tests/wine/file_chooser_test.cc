@@ -41,11 +41,11 @@ DWORD WINAPI AnswerDialog(void* parameter) {
   return 0;
 }
 
-bool ChooseWithWatcher(Answer* answer, const tamborix::SaveAsRequest& request,
+bool ChooseWithWatcher(Answer* answer, const tamborix::SaveAsSettings& settings,
                        tamborix::SaveAsChoice* choice) {
   HANDLE watcher = CreateThread(nullptr, 0, AnswerDialog, answer, 0, nullptr);
   tamborix::Win32FileChooser chooser;
-  const bool chosen = chooser.Choose(request, choice);
+  const bool chosen = chooser.ChooseSaveAs(settings, choice);
   WaitForSingleObject(watcher, INFINITE);
   CloseHandle(watcher);
   return chosen;
@@ -56,18 +56,24 @@ TEST_GROUP(SaveAsChooser) {
   GetCurrentDirectoryA(MAX_PATH, folder);
   const std::string chosenFolder = std::string(folder) + "\\chosen\\";
   CreateDirectoryA(chosenFolder.c_str(), nullptr);
-  const tamborix::SaveAsRequest request = {kTitle, chosenFolder, "lumo_default.wav"};
+  tamborix::SaveAsSettings settings;
+  settings.title = kTitle;
+  settings.filter = " wav file (*.wav)|*.wav| All Files(*.*)|*.*||";
+  settings.defaultExtension = "wav";
+  settings.flags = tamborix::kOfnOverwritePrompt | tamborix::kOfnHideReadOnly;
+  settings.initialFolder = chosenFolder;
+  settings.initialName = "lumo_default.wav";
 
   Answer typed = {"take1"};
   tamborix::SaveAsChoice choice;
-  CHECK(ChooseWithWatcher(&typed, request, &choice));
+  CHECK(ChooseWithWatcher(&typed, settings, &choice));
   CHECK(typed.found);
   CHECK(choice.fullPath == chosenFolder + "take1.wav");
   CHECK(choice.fileName == "take1.wav");
 
   Answer cancelled = {nullptr};
   tamborix::SaveAsChoice untouched = {"before", "before"};
-  CHECK(!ChooseWithWatcher(&cancelled, request, &untouched));
+  CHECK(!ChooseWithWatcher(&cancelled, settings, &untouched));
   CHECK(cancelled.found);
   CHECK(untouched.fullPath == "before");
 }
