@@ -23,7 +23,8 @@ case "$flavour" in
     ;;
   *) echo "unknown flavour: $flavour" >&2; exit 2 ;;
 esac
-if ! ninja -C "$dir" >"$dir/build.log" 2>&1; then
+# shellcheck disable=SC2086 # TAMBORIX_TARGETS: a list of ninja targets, all when empty
+if ! ninja -C "$dir" ${TAMBORIX_TARGETS:-} >"$dir/build.log" 2>&1; then
   tail -n 60 "$dir/build.log" >&2
   exit 1
 fi
