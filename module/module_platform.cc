@@ -4,6 +4,7 @@
 #include "platform/win32/win32_proxy_settings.h"
 #include "platform/win32/win32_sockets.h"
 #include "platform/win32/win32_threads.h"
+#include "platform/win32/win32_wave_device.h"
 
 namespace tamborix {
 namespace {
@@ -13,6 +14,7 @@ struct ModuleServices {
   Win32Sockets sockets;
   Win32ProxySettings proxySettings;
   Win32Threads threads;
+  Win32WaveDevice device;
   Platform platform;
 
   ModuleServices() {
@@ -20,6 +22,7 @@ struct ModuleServices {
     platform.sockets = &sockets;
     platform.proxySettings = &proxySettings;
     platform.threads = &threads;
+    platform.device = &device;
   }
 };
 
