@@ -4,42 +4,85 @@
 
 #include <mmsystem.h>
 
-#include <vector>
-
 #include "platform/panel_window.h"
 #include "platform/recording_format.h"
 
 namespace tamborix {
 namespace {
 
+constexpr char kNoticeClass[] = "TamborixWaveNotices";
+// How long Close gives a stopped record or play to finish on its thread.
+constexpr DWORD kFinishGraceMs = 300;
+
 MciError Send(MciDeviceId id, UINT command, uint32_t flags, void* params) {
   return mciSendCommandA(id, command, flags, reinterpret_cast<DWORD_PTR>(params));
 }
 
-// Removes the MM_MCINOTIFY messages for device `id` from `window`'s queue
-// (which belongs to this thread) and leaves the others in their order.
-void TakeBackNotices(HWND window, MciDeviceId id) {
-  std::vector<MSG> others;
-  MSG message;
-  while (PeekMessageA(&message, window, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE)) {
-    if (static_cast<MciDeviceId>(message.lParam) != id) {
-      others.push_back(message);
-    }
+LRESULT CALLBACK NoticeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* device = reinterpret_cast<Win32WaveDevice*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == MM_MCINOTIFY && device != nullptr) {
+    device->OnNotice(wParam, static_cast<MciDeviceId>(lParam));
+    return 0;
   }
-  for (const MSG& other : others) {
-    PostMessageA(other.hwnd, other.message, other.wParam, other.lParam);
-  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HINSTANCE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCSTR>(&NoticeProcedure), &module);
+  return module;
 }
 
 }  // namespace
 
+Win32WaveDevice::~Win32WaveDevice() {
+  if (noticeWindow_ != 0) {
+    DestroyWindow(reinterpret_cast<HWND>(noticeWindow_));
+  }
+}
+
+uintptr_t Win32WaveDevice::NoticeWindow() {
+  if (noticeWindow_ == 0) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &NoticeProcedure;
+    windowClass.hInstance = ThisModule();
+    windowClass.lpszClassName = kNoticeClass;
+    RegisterClassA(&windowClass);  // fails harmlessly when already there
+    HWND window = CreateWindowA(kNoticeClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                windowClass.hInstance, nullptr);
+    if (window != nullptr) {
+      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      noticeWindow_ = reinterpret_cast<uintptr_t>(window);
+    }
+  }
+  return noticeWindow_;
+}
+
 void Win32WaveDevice::PinDriver() {
-  // Wine's wave-audio driver can still be running code for a recording that
-  // a close ended while the system unloads the driver, which crashes the
-  // process; a driver that stays loaded for the process's life cannot be.
+  // A record or play thread can outlive its device's close by a moment (see
+  // the header); the driver's code must still be there then.
   HMODULE driver = nullptr;
   if (!driverPinned_) {
     driverPinned_ = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, "mciwave.dll", &driver) != 0;
+  }
+}
+
+void Win32WaveDevice::OnNotice(uintptr_t kind, MciDeviceId id) {
+  const auto it = devices_.find(id);
+  if (it == devices_.end()) {
+    return;
+  }
+  if (it->second.running > 0) {
+    --it->second.running;
+  }
+  if (kind != MCI_NOTIFY_SUCCESSFUL) {
+    it->second.stoppedEarly = true;  // its thread may not have finished yet
+  }
+  if (it->second.panelWindow != 0) {
+    PostMessageA(reinterpret_cast<HWND>(it->second.panelWindow), MM_MCINOTIFY, kind,
+                 static_cast<LPARAM>(id));
   }
 }
 
@@ -50,10 +93,12 @@ MciError Win32WaveDevice::Open(uint32_t flags, const std::string& element, MciDe
   if (flags != kOpenFlags) {
     return kMciErrFlagsNotCompatible;
   }
-  // Each open under an alias of its own: without one the system names the
-  // device after its element, and a second new recording (element "") or a
-  // second open of one file would be refused as already open.
-  const std::string alias = "tamborix_wave_" + std::to_string(++opened_);
+  // Without an alias the system names the device after its element, and a
+  // second new recording (element "") or a second open of one file would be
+  // refused as already open.
+  const std::string alias = "tamborix_wave_" + std::to_string(GetCurrentProcessId()) + "_" +
+                            std::to_string(reinterpret_cast<uintptr_t>(this)) + "_" +
+                            std::to_string(++opened_);
   MCI_OPEN_PARMSA params{};
   params.lpstrDeviceType =
       reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(kMciDevtypeWaveformAudio));
@@ -113,11 +158,14 @@ MciError Win32WaveDevice::Record(MciDeviceId id, uint32_t flags, uint32_t fromMs
     return kMciErrOutOfRange;
   }
   MCI_RECORD_PARMS record{};
+  record.dwCallback = NoticeWindow();
   record.dwFrom = fromMs;
   record.dwTo = toMs;
-  const MciError result = Send(id, MCI_RECORD, flags, &record);
+  const uint32_t sent = record.dwCallback != 0 ? flags | MCI_NOTIFY : flags;
+  const MciError result = Send(id, MCI_RECORD, sent, &record);
   if (result == 0) {
     it->second.holdsSound = true;
+    it->second.running += sent != flags ? 1 : 0;
   }
   return result;
 }
@@ -134,10 +182,11 @@ MciError Win32WaveDevice::Play(MciDeviceId id, uint32_t flags, PanelWindow* noti
     return kMciErrNonapplicableFunction;
   }
   MCI_PLAY_PARMS play{};
-  play.dwCallback = notify == nullptr ? 0 : static_cast<DWORD_PTR>(notify->NativeHandle());
+  play.dwCallback = NoticeWindow();
   const MciError result = Send(id, MCI_PLAY, flags, &play);
   if (result == 0) {
-    it->second.notifyWindow = play.dwCallback;
+    it->second.running += play.dwCallback != 0 ? 1 : 0;
+    it->second.panelWindow = notify == nullptr ? 0 : notify->NativeHandle();
   }
   return result;
 }
@@ -168,15 +217,31 @@ MciError Win32WaveDevice::Close(MciDeviceId id, uint32_t flags) {
   if (flags != kCloseFlags) {
     return kMciErrFlagsNotCompatible;
   }
+  Device& device = it->second;
+  device.panelWindow = 0;  // a notice from here on is the close's own
+  TakeNotices();
+  if (device.running > 0 || device.stoppedEarly) {
+    if (device.running > 0) {
+      MCI_GENERIC_PARMS stop{};
+      Send(id, MCI_STOP, MCI_WAIT, &stop);
+    }
+    Sleep(kFinishGraceMs);
+    TakeNotices();
+  }
   MCI_GENERIC_PARMS close{};
   const MciError result = Send(id, MCI_CLOSE, flags, &close);
   if (result == 0) {
-    if (it->second.notifyWindow != 0) {
-      TakeBackNotices(reinterpret_cast<HWND>(it->second.notifyWindow), id);
-    }
     devices_.erase(it);
   }
   return result;
+}
+
+void Win32WaveDevice::TakeNotices() {
+  MSG message;
+  while (noticeWindow_ != 0 && PeekMessageA(&message, reinterpret_cast<HWND>(noticeWindow_),
+                                            MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE)) {
+    DispatchMessageA(&message);
+  }
 }
 
 bool Win32WaveDevice::GetErrorText(MciError code, std::string* text) {
