@@ -5,6 +5,7 @@
 #include "platform/win32/win32_proxy_settings.h"
 #include "platform/win32/win32_sockets.h"
 #include "platform/win32/win32_threads.h"
+#include "platform/win32/win32_wave_device.h"
 
 namespace tamborix {
 namespace {
@@ -15,6 +16,7 @@ struct ModuleServices {
   Win32ProxySettings proxySettings;
   Win32Threads threads;
   Win32FileChooser fileChooser;
+  Win32WaveDevice device;
   Platform platform;
 
   ModuleServices() {
@@ -23,6 +25,7 @@ struct ModuleServices {
     platform.proxySettings = &proxySettings;
     platform.threads = &threads;
     platform.fileChooser = &fileChooser;
+    platform.device = &device;
   }
 };
 

@@ -6,6 +6,7 @@
 
 #include "platform/memory/mci_error_texts.h"
 #include "platform/panel_window.h"
+#include "platform/recording_format.h"
 #include "platform/window_messages.h"
 
 namespace tamborix {
@@ -133,16 +134,12 @@ MciError MemoryWaveDevice::SetFormat(MciDeviceId id, uint32_t flags, const WaveS
     record.result = kMciErrFlagsNotCompatible;
   } else if (device->fromFile || device->recording || device->keptBytes != 0) {
     record.result = kMciErrNonapplicableFunction;  // the format of existing sound is fixed
-  } else if (params.formatTag != kWaveFormatPcm || params.channels == 0 ||
-             (params.bitsPerSample != 8 && params.bitsPerSample != 16) ||
-             params.blockAlign != params.channels * params.bitsPerSample / 8 ||
-             params.avgBytesPerSec != params.samplesPerSec * params.blockAlign) {
-    record.result = kMciErrOutOfRange;
-  } else if (params.samplesPerSec != 8000 || params.channels != 1 || params.bitsPerSample != 16) {
-    record.result = kMciErrWaveSetInputUnsuitable;
   } else {
-    device->format = WavFormat{params.formatTag,      params.channels,   params.samplesPerSec,
-                               params.avgBytesPerSec, params.blockAlign, params.bitsPerSample};
+    record.result = CheckRecordingFormat(params);
+    if (record.result == 0) {
+      device->format = WavFormat{params.formatTag,      params.channels,   params.samplesPerSec,
+                                 params.avgBytesPerSec, params.blockAlign, params.bitsPerSample};
+    }
   }
   return Log(std::move(record));
 }

@@ -1,0 +1,257 @@
+#include "platform/win32/win32_wave_device.h"
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include "platform/panel_window.h"
+#include "platform/recording_format.h"
+
+namespace tamborix {
+namespace {
+
+constexpr char kNoticeClass[] = "TamborixWaveNotices";
+// How long Close gives a stopped record or play to finish on its thread.
+constexpr DWORD kFinishGraceMs = 300;
+
+MciError Send(MciDeviceId id, UINT command, uint32_t flags, void* params) {
+  return mciSendCommandA(id, command, flags, reinterpret_cast<DWORD_PTR>(params));
+}
+
+LRESULT CALLBACK NoticeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* device = reinterpret_cast<Win32WaveDevice*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == MM_MCINOTIFY && device != nullptr) {
+    device->OnNotice(wParam, static_cast<MciDeviceId>(lParam));
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HINSTANCE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCSTR>(&NoticeProcedure), &module);
+  return module;
+}
+
+}  // namespace
+
+Win32WaveDevice::~Win32WaveDevice() {
+  if (noticeWindow_ != 0) {
+    DestroyWindow(reinterpret_cast<HWND>(noticeWindow_));
+  }
+}
+
+uintptr_t Win32WaveDevice::NoticeWindow() {
+  if (noticeWindow_ == 0) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &NoticeProcedure;
+    windowClass.hInstance = ThisModule();
+    windowClass.lpszClassName = kNoticeClass;
+    RegisterClassA(&windowClass);  // fails harmlessly when already there
+    HWND window = CreateWindowA(kNoticeClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                windowClass.hInstance, nullptr);
+    if (window != nullptr) {
+      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      noticeWindow_ = reinterpret_cast<uintptr_t>(window);
+    }
+  }
+  return noticeWindow_;
+}
+
+void Win32WaveDevice::PinDriver() {
+  // A record or play thread can outlive its device's close by a moment (see
+  // the header); the driver's code must still be there then.
+  HMODULE driver = nullptr;
+  if (!driverPinned_) {
+    driverPinned_ = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, "mciwave.dll", &driver) != 0;
+  }
+}
+
+void Win32WaveDevice::OnNotice(uintptr_t kind, MciDeviceId id) {
+  const auto it = devices_.find(id);
+  if (it == devices_.end()) {
+    return;
+  }
+  if (it->second.running > 0) {
+    --it->second.running;
+  }
+  if (kind != MCI_NOTIFY_SUCCESSFUL) {
+    it->second.stoppedEarly = true;  // its thread may not have finished yet
+  }
+  if (it->second.panelWindow != 0) {
+    PostMessageA(reinterpret_cast<HWND>(it->second.panelWindow), MM_MCINOTIFY, kind,
+                 static_cast<LPARAM>(id));
+  }
+}
+
+MciError Win32WaveDevice::Open(uint32_t flags, const std::string& element, MciDeviceId* id) {
+  if (id == nullptr) {
+    return kMciErrNullParameterBlock;
+  }
+  if (flags != kOpenFlags) {
+    return kMciErrFlagsNotCompatible;
+  }
+  // Without an alias the system names the device after its element, and a
+  // second new recording (element "") or a second open of one file would be
+  // refused as already open.
+  const std::string alias = "tamborix_wave_" + std::to_string(GetCurrentProcessId()) + "_" +
+                            std::to_string(reinterpret_cast<uintptr_t>(this)) + "_" +
+                            std::to_string(++opened_);
+  MCI_OPEN_PARMSA params{};
+  params.lpstrDeviceType =
+      reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(kMciDevtypeWaveformAudio));
+  params.lpstrElementName = element.c_str();
+  params.lpstrAlias = alias.c_str();
+  const MciError result = Send(0, MCI_OPEN, flags | MCI_OPEN_ALIAS, &params);
+  if (result == 0) {
+    PinDriver();
+    Device& device = devices_[params.wDeviceID];
+    device = Device{};
+    device.fromFile = !element.empty();
+    device.holdsSound = device.fromFile;
+    *id = params.wDeviceID;
+  }
+  return result;
+}
+
+MciError Win32WaveDevice::SetFormat(MciDeviceId id, uint32_t flags, const WaveSetParams& params) {
+  const auto it = devices_.find(id);
+  if (it == devices_.end()) {
+    return kMciErrInvalidDeviceId;
+  }
+  if (flags != kSetFormatFlags) {
+    return kMciErrFlagsNotCompatible;
+  }
+  if (it->second.holdsSound) {
+    return kMciErrNonapplicableFunction;  // the format of existing sound is fixed
+  }
+  const MciError refused = CheckRecordingFormat(params);
+  if (refused != 0) {
+    return refused;
+  }
+  MCI_WAVE_SET_PARMS set{};
+  set.wInput = params.input;
+  set.wOutput = params.output;
+  set.wFormatTag = params.formatTag;
+  set.nChannels = params.channels;
+  set.nSamplesPerSec = params.samplesPerSec;
+  set.nAvgBytesPerSec = params.avgBytesPerSec;
+  set.nBlockAlign = params.blockAlign;
+  set.wBitsPerSample = params.bitsPerSample;
+  return Send(id, MCI_SET, flags, &set);
+}
+
+MciError Win32WaveDevice::Record(MciDeviceId id, uint32_t flags, uint32_t fromMs, uint32_t toMs) {
+  const auto it = devices_.find(id);
+  if (it == devices_.end()) {
+    return kMciErrInvalidDeviceId;
+  }
+  if (flags != kRecordFlags) {
+    return kMciErrFlagsNotCompatible;
+  }
+  if (it->second.fromFile) {
+    return kMciErrNonapplicableFunction;
+  }
+  if (fromMs > toMs) {
+    return kMciErrOutOfRange;
+  }
+  MCI_RECORD_PARMS record{};
+  record.dwCallback = NoticeWindow();
+  record.dwFrom = fromMs;
+  record.dwTo = toMs;
+  const uint32_t sent = record.dwCallback != 0 ? flags | MCI_NOTIFY : flags;
+  const MciError result = Send(id, MCI_RECORD, sent, &record);
+  if (result == 0) {
+    it->second.holdsSound = true;
+    it->second.running += sent != flags ? 1 : 0;
+  }
+  return result;
+}
+
+MciError Win32WaveDevice::Play(MciDeviceId id, uint32_t flags, PanelWindow* notify) {
+  const auto it = devices_.find(id);
+  if (it == devices_.end()) {
+    return kMciErrInvalidDeviceId;
+  }
+  if (flags != kPlayFlags) {
+    return kMciErrFlagsNotCompatible;
+  }
+  if (!it->second.fromFile) {
+    return kMciErrNonapplicableFunction;
+  }
+  MCI_PLAY_PARMS play{};
+  play.dwCallback = NoticeWindow();
+  const MciError result = Send(id, MCI_PLAY, flags, &play);
+  if (result == 0) {
+    it->second.running += play.dwCallback != 0 ? 1 : 0;
+    it->second.panelWindow = notify == nullptr ? 0 : notify->NativeHandle();
+  }
+  return result;
+}
+
+MciError Win32WaveDevice::Save(MciDeviceId id, uint32_t flags, const std::string& path) {
+  if (devices_.count(id) == 0) {
+    return kMciErrInvalidDeviceId;
+  }
+  if (flags != kSaveFlags) {
+    return kMciErrFlagsNotCompatible;
+  }
+  if (path.empty()) {
+    return kMciErrUnnamedResource;
+  }
+  MCI_SAVE_PARMSA save{};
+  save.lpfilename = path.c_str();
+  const MciError result = Send(id, MCI_SAVE, flags, &save);
+  // Wine answers a file it cannot create with the file error itself, which
+  // is no MCI error number.
+  return result != 0 && result < kMciErrBase ? kMciErrFileNotSaved : result;
+}
+
+MciError Win32WaveDevice::Close(MciDeviceId id, uint32_t flags) {
+  const auto it = devices_.find(id);
+  if (it == devices_.end()) {
+    return kMciErrInvalidDeviceId;
+  }
+  if (flags != kCloseFlags) {
+    return kMciErrFlagsNotCompatible;
+  }
+  Device& device = it->second;
+  device.panelWindow = 0;  // a notice from here on is the close's own
+  TakeNotices();
+  if (device.running > 0 || device.stoppedEarly) {
+    if (device.running > 0) {
+      MCI_GENERIC_PARMS stop{};
+      Send(id, MCI_STOP, MCI_WAIT, &stop);
+    }
+    Sleep(kFinishGraceMs);
+    TakeNotices();
+  }
+  MCI_GENERIC_PARMS close{};
+  const MciError result = Send(id, MCI_CLOSE, flags, &close);
+  if (result == 0) {
+    devices_.erase(it);
+  }
+  return result;
+}
+
+void Win32WaveDevice::TakeNotices() {
+  MSG message;
+  while (noticeWindow_ != 0 && PeekMessageA(&message, reinterpret_cast<HWND>(noticeWindow_),
+                                            MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE)) {
+    DispatchMessageA(&message);
+  }
+}
+
+bool Win32WaveDevice::GetErrorText(MciError code, std::string* text) {
+  char buffer[128] = {0};
+  if (!mciGetErrorStringA(code, buffer, sizeof buffer)) {
+    return false;
+  }
+  buffer[sizeof buffer - 1] = '\0';
+  *text = buffer;
+  return true;
+}
+
+}  // namespace tamborix

@@ -1,0 +1,89 @@
+// The wave-audio device on Windows: each operation is one mciSendCommandA
+// with the flag word and parameter block the recorder sends, and the error
+// text comes from mciGetErrorStringA.
+//
+// In front of the system, the device answers what the contract of
+// wave_device.h fixes and the system would answer otherwise or not at all,
+// with the same numbers as the in-memory device:
+// - ids this object did not open, or has closed, give kMciErrInvalidDeviceId
+//   and never reach the system (a stray id could name another program's
+//   device, and MCI_ALL_DEVICE_ID would close them all);
+// - a flag word other than the recorder's gives kMciErrFlagsNotCompatible;
+// - Record on a device opened from a file, and Play on a new recording, give
+//   kMciErrNonapplicableFunction, and so does SetFormat once the device holds
+//   sound; formats other than 8000 Hz 16-bit mono PCM are refused as
+//   CheckRecordingFormat says; an empty save path gives
+//   kMciErrUnnamedResource, and a file that cannot be written
+//   kMciErrFileNotSaved.
+//
+// What the device adds to the recorder's flag words:
+// - every open gets an alias of its own (MCI_OPEN_ALIAS), so several new
+//   recordings, or one file, may be open at once;
+// - Record and Play run with MCI_NOTIFY addressed to a message-only window of
+//   this object. Play's notice is passed on to the PanelWindow given, as a
+//   posted MM_MCINOTIFY (wParam the notice kind, lParam the device id);
+//   Record's is kept. The system's driver (Wine's, at least) finishes a
+//   record or play that was stopped (by Close, or by Wine's Save) on another
+//   thread after the stop has returned and its notice was sent, and a close
+//   in that time frees what the thread still uses. So Close stops a device
+//   whose record or play has not ended by itself, and gives the thread a
+//   moment before it closes the device. Closing before the end cancels Play's
+//   notice.
+// The driver module is kept loaded from the first open on, for the same
+// reason. Wine's device ends a running recording when it saves it; the
+// recorder saves only right before it closes, or after the recording ended.
+//
+// Every method runs on the panel's user-interface thread; the notices reach
+// the message-only window through that thread's message loop.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "platform/wave_device.h"
+
+namespace tamborix {
+
+class Win32WaveDevice : public WaveDevice {
+ public:
+  Win32WaveDevice() = default;
+  ~Win32WaveDevice() override;
+  Win32WaveDevice(const Win32WaveDevice&) = delete;
+  Win32WaveDevice& operator=(const Win32WaveDevice&) = delete;
+
+  MciError Open(uint32_t flags, const std::string& element, MciDeviceId* id) override;
+  MciError SetFormat(MciDeviceId id, uint32_t flags, const WaveSetParams& params) override;
+  MciError Record(MciDeviceId id, uint32_t flags, uint32_t fromMs, uint32_t toMs) override;
+  MciError Play(MciDeviceId id, uint32_t flags, PanelWindow* notify) override;
+  MciError Save(MciDeviceId id, uint32_t flags, const std::string& path) override;
+  MciError Close(MciDeviceId id, uint32_t flags) override;
+  bool GetErrorText(MciError code, std::string* text) override;
+
+  // The system's notice for a record or play of device `id` (the
+  // message-only window's MM_MCINOTIFY).
+  void OnNotice(uintptr_t kind, MciDeviceId id);
+
+ private:
+  struct Device {
+    bool fromFile = false;
+    bool holdsSound = false;    // recorded into, or opened from a file
+    int running = 0;            // records and plays whose notice is still to come
+    bool stoppedEarly = false;  // a record or play ended other than by itself
+    uintptr_t panelWindow = 0;  // where Play's notice goes on to
+  };
+
+  // The message-only window the system's notices come to (made on first use).
+  uintptr_t NoticeWindow();
+  // Handles the notices waiting for the message-only window.
+  void TakeNotices();
+  // Keeps the system's wave-audio driver loaded once a device was opened.
+  void PinDriver();
+
+  std::map<MciDeviceId, Device> devices_;
+  uint64_t opened_ = 0;  // numbers the aliases
+  bool driverPinned_ = false;
+  uintptr_t noticeWindow_ = 0;
+};
+
+}  // namespace tamborix
