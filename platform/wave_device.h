@@ -54,7 +54,9 @@ class WaveDevice {
   virtual MciError Play(MciDeviceId id, uint32_t flags, PanelWindow* notify) = 0;
 
   // MCI_SAVE with MCI_WAIT: writes what has been recorded so far to `path` as
-  // a RIFF/WAVE file, also while the recording is still running.
+  // a RIFF/WAVE file, also while the recording is still running. The device
+  // may keep `path` open until Close (Windows' waveaudio driver does): the
+  // caller renames or deletes it only after closing.
   virtual MciError Save(MciDeviceId id, uint32_t flags, const std::string& path) = 0;
 
   // MCI_CLOSE with MCI_WAIT: ends recording or playing and releases the id.

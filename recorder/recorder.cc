@@ -2,13 +2,13 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "state/recorder_state.h"
 #include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/panel_window.h"
 #include "platform/wave_device.h"
 #include "platform/window_messages.h"
 #include "recorder/recorder.h"
+#include "state/recorder_state.h"
 
 namespace tamborix {
 namespace {
@@ -100,8 +100,11 @@ int Recorder::SaveRecording(const std::string& path) {
   if (error != 0) {
     ShowDeviceError(error, kSaveFailed);
     kernel.RemoveFile(temporary);
+    CloseDevice();
     return 0;
   }
+  // The device may hold the file it saved until it is closed.
+  CloseDevice();
   if (!kernel.MoveIntoPlace(temporary, path)) {
     kernel.ShowMessageBox(std::string(kReplaceFailed) + ":" + path);
     kernel.RemoveFile(temporary);
@@ -137,9 +140,7 @@ int Recorder::FinishRecording() {
   // Cleared first so that nothing dispatched while an error box is open
   // sees a recording that is already ending.
   state_.isRecording = 0;
-  const int saved = SaveRecording(state_.fullPath);
-  CloseDevice();
-  return saved;
+  return SaveRecording(state_.fullPath);
 }
 
 }  // namespace tamborix

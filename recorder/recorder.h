@@ -32,9 +32,10 @@ class Recorder {
   // Returns -1 when the device could not be opened, else 0.
   intptr_t OnRec();
 
-  // Writes what has been recorded so far to `path`. The old file at `path`
-  // is replaced only once the new one is complete. Returns 1 when the file
-  // was written, else 0 (after showing why).
+  // Writes what has been recorded so far to `path` and closes the device.
+  // The old file at `path` is replaced only once the new one is complete and
+  // the device has let go of it. Returns 1 when the file was written, else 0
+  // (after showing why).
   int SaveRecording(const std::string& path);
 
   // Closes deviceId; a failure is shown. deviceId keeps its value.

@@ -226,10 +226,23 @@ bool MemoryKernel::MakeDirectory(const std::string& path) {
   return true;
 }
 
+void MemoryKernel::HoldOpen(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  held_.insert(path);
+}
+
+void MemoryKernel::LetGo(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto it = held_.find(path);
+  if (it != held_.end()) {
+    held_.erase(it);
+  }
+}
+
 bool MemoryKernel::RemoveFile(const std::string& path) {
   uiThread_.Check("MemoryKernel::RemoveFile");
   std::lock_guard<std::mutex> lock(mutex_);
-  return files_.erase(path) != 0;
+  return held_.count(path) == 0 && files_.erase(path) != 0;
 }
 
 bool MemoryKernel::MoveIntoPlace(const std::string& from, const std::string& to) {
@@ -238,6 +251,9 @@ bool MemoryKernel::MoveIntoPlace(const std::string& from, const std::string& to)
   if (failMoves_ > 0) {
     --failMoves_;
     return false;
+  }
+  if (held_.count(from) != 0 || held_.count(to) != 0) {
+    return false;  // sharing violation
   }
   const auto source = files_.find(from);
   if (source == files_.end()) {

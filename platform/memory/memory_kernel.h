@@ -55,6 +55,10 @@ class MemoryKernel : public Kernel {
 
   // Faults: the next `count` calls of the operation fail.
   void FailMoveIntoPlace(int count = 1);
+  // A device holds `path` open (a saved recording until its device is
+  // closed): while held, the file can be neither removed nor moved.
+  void HoldOpen(const std::string& path);
+  void LetGo(const std::string& path);
   void FailOpenForReading(int count = 1);
   // The next file opened for reading fails its Read once `afterBytes` bytes
   // have been read (Failed() then answers true).
@@ -96,6 +100,7 @@ class MemoryKernel : public Kernel {
   std::map<std::string, std::string> files_;
   std::set<std::string> directories_;
   int failMoves_ = 0;
+  std::multiset<std::string> held_;  // files a device holds open
   int failOpens_ = 0;
   int64_t failReadAfter_ = -1;
   std::vector<std::string> messageBoxes_;

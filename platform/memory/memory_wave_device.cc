@@ -207,7 +207,7 @@ MciError MemoryWaveDevice::Save(MciDeviceId id, uint32_t flags, const std::strin
   if (TakeFault(kMciSave, &record.result)) {
     return Log(std::move(record));
   }
-  const Device* device = Find(id);
+  Device* device = Find(id);
   if (device == nullptr) {
     record.result = kMciErrInvalidDeviceId;
   } else if (flags != kSaveFlags) {
@@ -219,6 +219,12 @@ MciError MemoryWaveDevice::Save(MciDeviceId id, uint32_t flags, const std::strin
         device->fromFile ? device->fileData : TestSignal(device->format, 0, SoundBytes(*device));
     if (!files_.SaveFile(path, BuildWavFile(device->format, sound))) {
       record.result = kMciErrFileNotSaved;
+    } else if (device->savedPath != path) {
+      if (!device->savedPath.empty()) {
+        files_.LetGo(device->savedPath);
+      }
+      device->savedPath = path;
+      files_.HoldOpen(path);
     }
   }
   return Log(std::move(record));
@@ -235,6 +241,9 @@ MciError MemoryWaveDevice::Close(MciDeviceId id, uint32_t flags) {
   } else if (flags != kCloseFlags) {
     record.result = kMciErrFlagsNotCompatible;
   } else {
+    if (!Find(id)->savedPath.empty()) {
+      files_.LetGo(Find(id)->savedPath);
+    }
     devices_.erase(id);  // ends recording or playing, and with it any notice
   }
   return Log(std::move(record));

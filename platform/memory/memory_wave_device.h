@@ -109,6 +109,7 @@ class MemoryWaveDevice : public WaveDevice, public MemoryClock::Source {
     bool playing = false;
     int64_t playEndMs = 0;
     PanelWindow* notify = nullptr;
+    std::string savedPath;  // held open until Close, as Windows' driver does
   };
   struct Fault {
     uint32_t command;

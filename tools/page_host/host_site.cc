@@ -4,7 +4,8 @@ namespace tamborix {
 namespace {
 
 // The control's event interface, _IRecorderDialogEvents.
-const IID kEventsIid = {0x68CF4F55, 0xA257, 0x40E7, {0xA2, 0x1B, 0x60, 0xE6, 0xD3, 0x9E, 0xDD, 0xF1}};
+const IID kEventsIid = {
+    0x68CF4F55, 0xA257, 0x40E7, {0xA2, 0x1B, 0x60, 0xE6, 0xD3, 0x9E, 0xDD, 0xF1}};
 
 constexpr DISPID kLocalFullFileName = 4;
 
@@ -119,7 +120,8 @@ bool HostSite::CreateControl(const CLSID& classId, const RECT& position, std::st
   }
 
   IConnectionPointContainer* points = nullptr;
-  result = object_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points));
+  result =
+      object_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points));
   if (SUCCEEDED(result)) {
     result = points->FindConnectionPoint(kEventsIid, &eventPoint_);
     points->Release();

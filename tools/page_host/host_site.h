@@ -99,9 +99,9 @@ class HostSite : public IOleClientSite, public IOleInPlaceSite, public IOleInPla
   HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                             LPRECT position, LPRECT clip,
-                                             LPOLEINPLACEFRAMEINFO info) override;
+  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame,
+                                             IOleInPlaceUIWindow** document, LPRECT position,
+                                             LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
   HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return S_OK; }

@@ -50,7 +50,9 @@ struct Host {
   HWND window = nullptr;
   Step step = Step::kWaitReady;
   DWORD stepStart = 0;
+  bool inStep = false;  // a click's handler runs (it may run a modal loop)
   bool succeeded = false;
+  int boxes = 0;
 };
 
 Host* g_host = nullptr;
@@ -59,7 +61,8 @@ std::wstring Wide(const std::string& utf8) {
   if (utf8.empty()) {
     return std::wstring();
   }
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
   return wide;
@@ -135,17 +138,38 @@ void Click(HWND panel, int id, const char* name) {
   SendMessageW(GetDlgItem(panel, id), BM_CLICK, 0, 0);
 }
 
-// One step of the scripted session, every kSessionTickMs.
+// A message box of the control's, which no one is there to answer in a
+// scripted session: its text is printed and the box answered with OK.
+void AnswerMessageBox(Host& host) {
+  HWND box = FindWindowA("#32770", "tamborix");
+  if (box == nullptr) {
+    return;
+  }
+  char text[512] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  Say(std::string("message box: ") + text);
+  ++host.boxes;
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+// One step of the scripted session, every kSessionTickMs. Timer messages
+// also arrive while a click's handler runs a modal loop (a message box, the
+// upload's wait); then only boxes are answered.
 void SessionTick(Host& host) {
+  AnswerMessageBox(host);
+  if (host.inStep) {
+    return;
+  }
+  host.inStep = true;
   HWND panel = host.site->PanelWindow();
   const DWORD now = GetTickCount();
   const DWORD elapsed = now - host.stepStart;
   switch (host.step) {
     case Step::kWaitReady:
       if (panel != nullptr && host.site->EventCount(L"OnPlayimg") > 0) {
-        Click(panel, kRecButton, "REC");
         host.step = Step::kRecording;
         host.stepStart = now;
+        Click(panel, kRecButton, "REC");
       } else if (elapsed > 20000) {
         Say("the panel did not become ready");
         host.step = Step::kDone;
@@ -153,11 +177,11 @@ void SessionTick(Host& host) {
       break;
     case Step::kRecording:
       if (elapsed >= static_cast<DWORD>(host.options.sessionSeconds) * 1000) {
+        host.step = Step::kPlaying;
         Click(panel, kStopButton, "STOP");
         Say("recording saved: " + host.site->LocalFullFileName());
         Click(panel, kPlayButton, "PLAY");
-        host.step = Step::kPlaying;
-        host.stepStart = now;
+        host.stepStart = GetTickCount();
       }
       break;
     case Step::kPlaying:
@@ -172,14 +196,15 @@ void SessionTick(Host& host) {
             Say("screenshot could not be written: " + host.options.screenshot);
           }
         }
-        Click(panel, kUploadButton, "UPLOAD");  // returns when the upload has ended
-        host.succeeded = host.site->EventCount(L"OnOKDone") > 0;
         host.step = Step::kDone;
+        Click(panel, kUploadButton, "UPLOAD");  // returns when the upload has ended
+        host.succeeded = host.site->EventCount(L"OnOKDone") > 0 && host.boxes == 0;
       }
       break;
     case Step::kDone:
       break;
   }
+  host.inStep = false;
   if (host.step == Step::kDone) {
     KillTimer(host.window, kSessionTimer);
     DestroyWindow(host.window);
@@ -195,7 +220,8 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_SIZE:
       if (g_host != nullptr && g_host->site != nullptr) {
-        g_host->site->Move(RECT{kMargin, kMargin, LOWORD(lParam) - kMargin, HIWORD(lParam) - kMargin});
+        g_host->site->Move(
+            RECT{kMargin, kMargin, LOWORD(lParam) - kMargin, HIWORD(lParam) - kMargin});
       }
       return 0;
     case WM_CLOSE:
@@ -241,9 +267,10 @@ int Run(Host& host) {
   RegisterClassW(&windowClass);
   RECT frame = {0, 0, object.width + 2 * kMargin, object.height + 2 * kMargin};
   AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-  host.window = CreateWindowW(L"TamborixPageHost", Wide(host.options.page).c_str(),
-                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, frame.right - frame.left,
-                              frame.bottom - frame.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+  host.window =
+      CreateWindowW(L"TamborixPageHost", Wide(host.options.page).c_str(),
+                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, frame.right - frame.left,
+                    frame.bottom - frame.top, nullptr, nullptr, windowClass.hInstance, nullptr);
   if (host.window == nullptr) {
     Say("the host window cannot be made");
     return 1;
