@@ -4,9 +4,14 @@
 #   2. the same tests under ThreadSanitizer,
 #   3. the mingw-w64 cross builds for i686 and x86_64,
 #   4. the libFuzzer targets, about 20 s each, one test per target;
-#   5. the Windows module's tests under Wine: both architectures, or x86_64
-#      alone where the kernel runs no 32-bit programs (the i686 stage is then
-#      reported as skipped, with its reason).
+#   5. the Windows module's tests under Wine: registration, scripts and a
+#      COM client (run.sh), the control in containers (containers.sh), the
+#      wave device with real sound from a private sound server (sound.sh);
+#      both architectures, or x86_64 alone where the kernel runs no 32-bit
+#      programs (the i686 stages are then reported as skipped, with their
+#      reason);
+#   6. the main job end to end (tools/run.sh --headless): its last line, the
+#      stored file and the screenshot.
 # Ends with one line "tests: N passed, M failed, K skipped". A skip is never a
 # pass, and a stage that did not run to its end for any other reason fails.
 set -uo pipefail
@@ -85,8 +90,38 @@ count_summary "$log"
 echo "== Windows module under Wine"
 log=build/wine.log
 bash tests/wine/run.sh build/i686 build/x86_64 >"$log" 2>&1
-tail -n 40 "$log"
+grep -E '^(FAIL|i686)|passed, ' "$log"
 count_summary "$log"
+
+echo "== The control in containers under Wine"
+log=build/containers.log
+bash tests/wine/containers.sh build/x86_64 build/i686 >"$log" 2>&1
+grep -E '^(FAIL|skip)|passed, ' "$log"
+count_summary "$log"
+
+echo "== The wave device with real sound under Wine"
+log=build/sound.log
+bash tests/wine/sound.sh build/i686 build/x86_64 >"$log" 2>&1
+grep -E '^(FAIL|skip)|passed, ' "$log"
+count_summary "$log"
+
+echo "== The main job, headless"
+log=build/main-job.log
+bash tools/run.sh --headless >"$log" 2>&1
+tail -n 12 "$log"
+main_job_checks() {  # prints "N passed, M failed"
+  local ok=0 bad=0
+  if tail -n 1 "$log" | grep -q '^main job: the session worked'; then ok=$((ok + 1)); else
+    bad=$((bad + 1)); echo "FAIL main job: its last line"; fi
+  if [ -n "$(find build/run/store -type f -name '*.wav' 2>/dev/null)" ]; then ok=$((ok + 1)); else
+    bad=$((bad + 1)); echo "FAIL main job: the service stored the recording"; fi
+  if [ -s build/run/panel.png ]; then ok=$((ok + 1)); else
+    bad=$((bad + 1)); echo "FAIL main job: the screenshot"; fi
+  echo "$ok passed, $bad failed"
+}
+main_job_checks >"$log.checks"
+cat "$log.checks"
+count_summary "$log.checks"
 
 [ "$broken" -eq 0 ] || echo "a build or test stage did not run to its end"
 echo "tests: $passed passed, $failed failed, $skipped skipped"
