@@ -126,8 +126,11 @@ TEST_F(RecordingTest, AFailedCloseShowsTwoColonsBeforeTheDeviceText) {
   ASSERT_TRUE(window.Click(kRecButton));
   memory.device.InjectFault(kMciClose, 1, kMciErrInvalidDeviceId);
   ASSERT_TRUE(window.Click(kStopButton));
+  // A device that did not close still holds the file it saved, so the
+  // recording cannot be put in place either.
   EXPECT_EQ(Boxes(),
-            std::vector<std::string>{"Close Device Error::" + DeviceText(kMciErrInvalidDeviceId)});
+            (std::vector<std::string>{"Close Device Error::" + DeviceText(kMciErrInvalidDeviceId),
+                                      "Could not put the recording in place:" + state().fullPath}));
   EXPECT_EQ(EnabledButtons(), "REC PLAY UPLOAD ABORT");
 }
 
