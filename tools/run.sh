@@ -67,14 +67,19 @@ cleanup() {
 trap cleanup EXIT
 
 echo "== The storage service on 127.0.80.1:80, storing in $run/store"
+if (exec 3<>/dev/tcp/127.0.80.1/80) 2>/dev/null; then
+  verdict 1 "something else already listens on 127.0.80.1:80"
+fi
 build/release/tools/storage_service/tamborix-storage-service 127.0.80.1 80 "$run/store" \
   >"$run/service.log" 2>&1 &
 service_pid=$!
 for _ in $(seq 1 50); do
-  (exec 3<>/dev/tcp/127.0.80.1/80) 2>/dev/null && break
+  grep -q '^listening on' "$run/service.log" && break
+  kill -0 "$service_pid" 2>/dev/null || break
   sleep 0.1
 done
-kill -0 "$service_pid" 2>/dev/null || verdict 1 "the storage service did not start: $(tail -n 1 "$run/service.log")"
+grep -q '^listening on' "$run/service.log" ||
+  verdict 1 "the storage service did not start: $(tail -n 1 "$run/service.log")"
 
 # shellcheck source=tests/wine/loaders.sh
 . tests/wine/loaders.sh
