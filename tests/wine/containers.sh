@@ -29,7 +29,7 @@ if [ "${TAMBORIX_CONTAINERS_INNER:-}" != 1 ]; then
   work=$(mktemp -d)
   repo=$(cd "$here/../.." && pwd)
   artefacts=${TAMBORIX_ARTEFACTS:-$repo/build/artefacts}
-  mkdir -p "$artefacts" "$work/store" "$work/pictures"
+  mkdir -p "$artefacts" "$work/store" "$work/pictures" "$work/locale"
   service=$repo/build/release/tools/storage_service/tamborix-storage-service
   if [ ! -x "$service" ]; then
     TAMBORIX_TARGETS=tamborix-storage-service timeout 900 bash "$repo/tools/build.sh" release \
@@ -146,6 +146,15 @@ run_arch() {  # run_arch <arch> <loader> <build dir>
   mkdir -p "$TAMBORIX_LIVE_WORK/pictures/$arch"
   run_groups "$arch:" "$loader" "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
     "$(windows_path "$TAMBORIX_LIVE_WORK/pictures/$arch")" "$(windows_path "$TAMBORIX_LIVE_WORK/store")"
+  # Wine takes the system language from the locale it starts in.
+  if localedef -i zh_TW -f UTF-8 "$TAMBORIX_LIVE_WORK/locale/zh_TW.UTF-8" >/dev/null 2>&1; then
+    run_groups "$arch zh-TW:" env LOCPATH="$TAMBORIX_LIVE_WORK/locale" LC_ALL=zh_TW.UTF-8 "$loader" \
+      "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
+      "$(windows_path "$TAMBORIX_LIVE_WORK/pictures/$arch")" \
+      "$(windows_path "$TAMBORIX_LIVE_WORK/store")" zh-TW
+  else
+    skip "$arch zh-TW: Traditional Chinese panel" "the zh_TW locale cannot be made here"
+  fi
   timeout 60 "$loader" regsvr32 /u /s "$module" >/dev/null 2>&1
 }
 

@@ -1,6 +1,7 @@
 // Pictures of the panel in our own container, kept as test artefacts and
 // checked where it matters: the ambient colour behind the panel and the
-// four icons on their buttons.
+// four icons on their buttons; on a Traditional Chinese system, its labels.
+#include "panel_view/string_table.h"
 #include "tests/wine/live_util.h"
 #include "tests/wine/test_container.h"
 
@@ -60,6 +61,37 @@ TEST_GROUP(ScreenshotsInBothColours) {
   host.site.backColor = kSecondColor;
   CHECK_HR(control->OnAmbientPropertyChange(DISPID_AMBIENT_BACKCOLOR), S_OK);
   TakePicture(panel, kSecondColor, L"panel-second-colour.bmp");
+}
+
+std::wstring Wide(const char* utf8) {
+  wchar_t text[256] = {};
+  if (utf8 != nullptr) {
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text, 256);
+  }
+  return text;
+}
+
+std::wstring LabelOf(HWND panel, int id) {
+  wchar_t text[256] = {};
+  GetWindowTextW(GetDlgItem(panel, id), text, 256);
+  return text;
+}
+
+// Run by Wine in the zh_TW locale, whose system language is 0x0404.
+TEST_GROUP(TraditionalChinesePanel) {
+  REQUIRE(GetSystemDefaultLangID() == 0x0404);
+  Hosted host;
+  REQUIRE(host.ready);
+  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+  HWND panel = host.Panel();
+  REQUIRE(panel != nullptr);
+  CHECK(LabelOf(panel, 207) == Wide(tamborix::FindString(10001)));
+  CHECK(LabelOf(panel, 208) == Wide(tamborix::FindString(10002)));
+  CHECK(LabelOf(panel, 215) == Wide(tamborix::FindString(10003)));
+  CHECK(LabelOf(panel, 203) == Wide(tamborix::FindString(10004)));
+  const std::wstring caption = Wide(tamborix::FindString(10006));
+  CHECK(LabelOf(panel, 217).compare(0, caption.size(), caption) == 0);
+  TakePicture(panel, kFirstColor, L"panel-traditional-chinese.bmp");
 }
 
 }  // namespace
