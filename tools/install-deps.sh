@@ -5,6 +5,7 @@
 # wine32 is installed where it can be, but nothing relies on it: some kernels
 # run no 32-bit programs, and the Wine tests find that out for themselves
 # (tests/wine/loaders.sh). A failed wine32 install never fails this step.
+# fonts-wqy-microhei gives Wine the glyphs of the panel's Chinese labels.
 set -euo pipefail
 
 packages=(
@@ -12,7 +13,7 @@ packages=(
   libasound2-dev libcpp-httplib-dev tinyproxy curl
   mingw-w64 mingw-w64-tools libwine-dev
   wine wine64 xvfb xauth python3
-  pulseaudio pulseaudio-utils
+  pulseaudio pulseaudio-utils fonts-wqy-microhei
 )
 optional=(wine32:i386)
 

@@ -17,9 +17,9 @@ struct GroupRegistration {
 // Records a failed check of the running group.
 void Fail(const char* file, int line, const std::string& what);
 
-// Runs every registered group in registration order; returns the number of
-// failed groups.
-int RunGroups();
+// Runs the registered groups in registration order, those that `wanted`
+// accepts when given; returns the number of failed groups.
+int RunGroups(bool (*wanted)(const std::string& name) = nullptr);
 
 std::string Hex(long value);
 

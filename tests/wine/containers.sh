@@ -5,6 +5,11 @@
 # Each build given is registered in one fresh Wine prefix (its own, removed
 # afterwards) and run under one X server (xvfb-run); the i686 build is
 # skipped, with its reason, where the kernel runs no 32-bit programs.
+# For the live groups the script starts a private PulseAudio server playing a
+# 440 Hz tone (tests/wine/pulse.sh) and the reference storage service on
+# 127.0.80.1:80 (built with tools/build.sh release when missing; port 80
+# needs root); the panel's pictures are kept as PNG files in build/artefacts
+# (or $TAMBORIX_ARTEFACTS).
 #
 #   tests/wine/containers.sh <x86_64 build dir> [<i686 build dir>]
 #
@@ -21,11 +26,40 @@ if [ "${TAMBORIX_CONTAINERS_INNER:-}" != 1 ]; then
   fi
   results=$(mktemp)
   prefix=$(mktemp -d)
+  work=$(mktemp -d)
+  repo=$(cd "$here/../.." && pwd)
+  artefacts=${TAMBORIX_ARTEFACTS:-$repo/build/artefacts}
+  mkdir -p "$artefacts" "$work/store" "$work/pictures" "$work/locale"
+  service=$repo/build/release/tools/storage_service/tamborix-storage-service
+  if [ ! -x "$service" ]; then
+    TAMBORIX_TARGETS=tamborix-storage-service timeout 900 bash "$repo/tools/build.sh" release \
+      >/dev/null
+  fi
+  "$service" 127.0.80.1 80 "$work/store" >"$work/service.log" 2>&1 &
+  service_pid=$!
+  for _ in $(seq 1 50); do
+    (exec 3<>/dev/tcp/127.0.80.1/80) 2>/dev/null && break
+    sleep 0.1
+  done
+  kill -0 "$service_pid" 2>/dev/null || echo "fail the storage service started" >>"$results"
+  # shellcheck source=tests/wine/pulse.sh
+  source "$here/pulse.sh"
+  pulse_start "$work/pulse" || echo "fail the PulseAudio server started" >>"$results"
   TAMBORIX_CONTAINERS_INNER=1 TAMBORIX_WINE_RESULTS="$results" WINEPREFIX="$prefix" \
+    TAMBORIX_LIVE_WORK="$work" \
     timeout 400 xvfb-run -a bash "$0" "$(realpath -m "$1")" "${2:+$(realpath -m "$2")}"
   status=$?
   WINEPREFIX=$prefix timeout 30 /usr/lib/wine/wineserver64 -k >/dev/null 2>&1
-  rm -rf "$prefix"
+  pulse_stop
+  kill "$service_pid" 2>/dev/null
+  wait "$service_pid" 2>/dev/null
+  for picture in "$work"/pictures/*/*.bmp; do
+    [ -f "$picture" ] || continue
+    name=$(basename "$(dirname "$picture")")-$(basename "$picture" .bmp)
+    python3 "$repo/tools/main_job/media.py" png "$picture" "$artefacts/$name.png" &&
+      echo "picture: $artefacts/$name.png"
+  done
+  rm -rf "$prefix" "$work"
   passed=$(grep -c '^pass' "$results")
   failed=$(grep -c '^fail' "$results")
   skipped=$(grep -c '^skip' "$results")
@@ -87,6 +121,12 @@ run_groups() {  # run_groups <label> <command...>
   if grep -qx DONE <<<"$output"; then pass "$label ran to its end"; else fail "$label ran to its end"; fi
 }
 
+# A Unix path as Wine's drive Z: shows it.
+windows_path() {
+  local path=$1
+  echo "Z:${path//\//\\}"
+}
+
 run_arch() {  # run_arch <arch> <loader> <build dir>
   local arch=$1 loader=$2 build=$3 file
   echo "== $arch ($build)"
@@ -103,7 +143,18 @@ run_arch() {  # run_arch <arch> <loader> <build dir>
     fail "$arch: regsvr32 registers"
     return
   fi
-  run_groups "$arch:" "$loader" "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module"
+  mkdir -p "$TAMBORIX_LIVE_WORK/pictures/$arch"
+  run_groups "$arch:" "$loader" "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
+    "$(windows_path "$TAMBORIX_LIVE_WORK/pictures/$arch")" "$(windows_path "$TAMBORIX_LIVE_WORK/store")"
+  # Wine takes the system language from the locale it starts in.
+  if localedef -i zh_TW -f UTF-8 "$TAMBORIX_LIVE_WORK/locale/zh_TW.UTF-8" >/dev/null 2>&1; then
+    run_groups "$arch zh-TW:" env LOCPATH="$TAMBORIX_LIVE_WORK/locale" LC_ALL=zh_TW.UTF-8 "$loader" \
+      "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
+      "$(windows_path "$TAMBORIX_LIVE_WORK/pictures/$arch")" \
+      "$(windows_path "$TAMBORIX_LIVE_WORK/store")" zh-TW
+  else
+    skip "$arch zh-TW: Traditional Chinese panel" "the zh_TW locale cannot be made here"
+  fi
   timeout 60 "$loader" regsvr32 /u /s "$module" >/dev/null 2>&1
 }
 

@@ -1,8 +1,21 @@
 // The container tests: the control in a container of our own and in Wine's
-// ATL host window, and the Win32 panel window on its own.
+// ATL host window, the Win32 panel window on its own, and the panel clicked
+// with real sound.
 //
-//   tamborix_containers <full path of tamborix.dll>
+//   tamborix_containers <tamborix.dll> [<artefact folder> <store folder> [zh-TW]]
+//   tamborix_containers <tamborix.dll> --bench <take seconds>...
+//
+// The live groups leave pictures in the artefact folder and look for uploads
+// in the storage service's folder; without them they fail. With "zh-TW"
+// only the groups for a Traditional Chinese system run (Wine started in that
+// locale), without it all the others. --bench prints the live figures of
+// tools/bench_live.sh instead.
+#include <string>
+#include <vector>
+
 #include "tests/wine/client_util.h"
+#include "tests/wine/live_bench.h"
+#include "tests/wine/live_util.h"
 
 namespace tamborix_wine {
 
@@ -12,15 +25,43 @@ HRESULT CreateControl(REFIID riid, void** out) {
   return CoCreateInstance(CLSID_RecorderDialog, nullptr, CLSCTX_INPROC_SERVER, riid, out);
 }
 
+namespace {
+
+bool ForChineseSystem(const std::string& name) {
+  return name.compare(0, 18, "TraditionalChinese") == 0;
+}
+
+bool ForEnglishSystem(const std::string& name) {
+  return !ForChineseSystem(name);
+}
+
+}  // namespace
 }  // namespace tamborix_wine
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
+  using namespace tamborix_wine;
+  if (argc < 2) {
     return 2;
   }
-  tamborix_wine::gModulePath = argv[1];
+  gModulePath = argv[1];
   OleInitialize(nullptr);
-  const int failed = tamborix_wine::RunGroups();
+  int failed = 0;
+  if (argc >= 3 && std::wstring(argv[2]) == L"--bench") {
+    std::vector<int> takes;
+    for (int i = 3; i < argc; ++i) {
+      takes.push_back(_wtoi(argv[i]));
+    }
+    RunBenchmark(takes);
+  } else if (argc == 2 || argc == 4 || argc == 5) {
+    if (argc >= 4) {
+      gArtefactFolder = argv[2];
+      gStoreFolder = argv[3];
+    }
+    const bool chinese = argc == 5 && std::wstring(argv[4]) == L"zh-TW";
+    failed = RunGroups(chinese ? ForChineseSystem : ForEnglishSystem);
+  } else {
+    failed = 1;
+  }
   OleUninitialize();
   return failed == 0 ? 0 : 1;
 }

@@ -4,6 +4,8 @@
 // it, and so can later tests that click the panel's buttons.
 #pragma once
 
+#include <utility>
+
 #include "tests/wine/container_util.h"
 
 namespace tamborix_wine {
@@ -144,8 +146,8 @@ class TestSite : public TestObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceF
   HWND frame_;
 };
 
-// A property bag that gives only "FileName".
-class FileNameBag : public TestObject<IPropertyBag> {
+// A property bag with the page's params; by default only "FileName".
+class ParamBag : public TestObject<IPropertyBag> {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IPropertyBag)) {
@@ -157,14 +159,18 @@ class FileNameBag : public TestObject<IPropertyBag> {
     return E_NOINTERFACE;
   }
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
-    if (lstrcmpW(name, L"FileName") != 0) {
-      return E_INVALIDARG;
+    for (const auto& [key, text] : params) {
+      if (lstrcmpW(name, key) == 0) {
+        V_VT(value) = VT_BSTR;
+        V_BSTR(value) = SysAllocString(text);
+        return S_OK;
+      }
     }
-    V_VT(value) = VT_BSTR;
-    V_BSTR(value) = SysAllocString(L"bagtake.wav");
-    return S_OK;
+    return E_INVALIDARG;
   }
   HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return S_OK; }
+
+  std::vector<std::pair<const wchar_t*, const wchar_t*>> params = {{L"FileName", L"bagtake.wav"}};
 };
 
 // The control created, its site set, its bag loaded and its events heard,
@@ -172,15 +178,17 @@ class FileNameBag : public TestObject<IPropertyBag> {
 struct Hosted {
   FrameWindow frame{640, 480};
   TestSite site{frame.get()};
-  FileNameBag bag;
+  ParamBag bag;
   CountingEventSink events;
   Ref<IOleObject> object;
   bool ready = false;
 
-  Hosted() {
+  Hosted() : Hosted(ParamBag().params) {}
+  explicit Hosted(const std::vector<std::pair<const wchar_t*, const wchar_t*>>& params) {
+    bag.params = params;
     Ref<IPersistPropertyBag> persist;
-    // Load reports the last key's answer, which this bag lacks; the file
-    // name shows in the status box.
+    // Load reports the last key's answer, which the bag may lack; the
+    // file name shows in the status box.
     ready = SUCCEEDED(CreateControl(IID_IOleObject, object.OutVoid())) &&
             SUCCEEDED(object->SetClientSite(static_cast<IOleClientSite*>(&site))) &&
             persist.From(object.get()) && SUCCEEDED(persist->InitNew()) &&

@@ -1,0 +1,162 @@
+// The panel clicked as a user would, with real sound (a 440 Hz tone on the
+// default source) and the storage service on 127.0.80.1:80: recording,
+// playback, time-up and upload through our own container.
+#include <algorithm>
+
+#include "tests/wine/live_util.h"
+#include "tests/wine/test_container.h"
+
+namespace tamborix_wine {
+namespace {
+
+constexpr int kRec = 202, kStop = 205, kPlay = 206, kUpload = 207, kAbort = 208, kProgress = 218;
+
+// The page's params for an upload to the local storage service.
+const std::vector<std::pair<const wchar_t*, const wchar_t*>> kPageParams = {
+    {L"Session", L"live-session-1"},
+    {L"User", L"ann"},
+    {L"Domain", L"example.org"},
+    {L"TargetDir", L"voice memos"},
+    {L"Host", L"127.0.80.1"},
+    {L"FileName", L"live.wav"},
+    {L"PDrive", L"P"}};
+
+std::wstring LocalFullFileName(IOleObject* object) {
+  Ref<IRecorderDialog> dialog;
+  BSTR path = nullptr;
+  if (!dialog.From(object) || FAILED(dialog->get_LocalFullFileName(&path)) || path == nullptr) {
+    return std::wstring();
+  }
+  std::wstring text(path);
+  SysFreeString(path);
+  return text;
+}
+
+bool ReadyButtons(HWND panel) {
+  return IsWindowEnabled(GetDlgItem(panel, kRec)) && !IsWindowEnabled(GetDlgItem(panel, kStop)) &&
+         IsWindowEnabled(GetDlgItem(panel, kPlay)) && IsWindowEnabled(GetDlgItem(panel, kUpload)) &&
+         IsWindowEnabled(GetDlgItem(panel, kAbort));
+}
+
+// The recording in the file is the tone in the control's format, at least
+// `minSeconds` long (Wine's capture starts up to 2.4 s after the command).
+void CheckToneRecording(const std::wstring& path, double minSeconds) {
+  const Wave wave = ReadWave(path);
+  REQUIRE(wave.valid);
+  CHECK(wave.rate == 8000 && wave.bits == 16 && wave.channels == 1);
+  CHECK(static_cast<double>(wave.samples.size()) >= minSeconds * 8000);
+  const int tone = ToneFrequency(wave.samples);
+  if (tone < 420 || tone > 460) {
+    Fail(__FILE__, __LINE__, "heard " + std::to_string(tone) + " Hz");
+  }
+}
+
+// REC, about five seconds, STOP, PLAY to its end: a Ready panel again.
+void RecordAndPlay(Hosted& host, HWND panel) {
+  Click(panel, kRec);
+  CHECK(!IsWindowEnabled(GetDlgItem(panel, kRec)) && IsWindowEnabled(GetDlgItem(panel, kStop)));
+  PumpFor(5000);
+  CHECK(SendDlgItemMessageA(panel, 201, TBM_GETPOS, 0, 0) >= 4);
+  Click(panel, kStop);
+  CHECK(ReadyButtons(panel));
+  CheckToneRecording(LocalFullFileName(host.object.get()), 2.0);
+
+  Click(panel, kPlay);
+  CHECK(!IsWindowEnabled(GetDlgItem(panel, kRec)) && IsWindowEnabled(GetDlgItem(panel, kStop)));
+  // The device's notice at the end of the file sets the Ready buttons.
+  CHECK(PumpUntil([panel] { return ReadyButtons(panel); }, 30000));
+}
+
+TEST_GROUP(LiveRecordStopPlay) {
+  BoxWatcher boxes;
+  Hosted host(kPageParams);
+  REQUIRE(host.ready);
+  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+  HWND panel = host.Panel();
+  REQUIRE(panel != nullptr);
+  RecordAndPlay(host, panel);
+  CHECK(boxes.Texts().empty());
+}
+
+TEST_GROUP(LiveTimeUpSaves) {
+  BoxWatcher boxes;
+  Hosted host(kPageParams);
+  REQUIRE(host.ready);
+  Ref<IRecorderDialog> dialog;
+  REQUIRE(dialog.From(host.object.get()));
+  Bstr seconds(L"4");
+  CHECK_HR(dialog->SetMaxFileLengthInSecond(seconds.get()), S_OK);
+  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+  HWND panel = host.Panel();
+  REQUIRE(panel != nullptr);
+  const std::wstring path = LocalFullFileName(host.object.get());
+  DeleteFileW(path.c_str());
+  Click(panel, kRec);
+  CHECK(PumpUntil([&boxes] { return !boxes.Texts().empty(); }, 15000));
+  PumpFor(500);
+  const std::vector<std::string> texts = boxes.Texts();
+  CHECK(texts.size() == 1 && texts[0] == "Time Up ! Save to file Done");
+  CHECK(ReadyButtons(panel));
+  const Wave wave = ReadWave(path);
+  CHECK(wave.valid && wave.rate == 8000 && !wave.samples.empty());
+}
+
+// What the progress bar is told while the upload blocks the panel's thread.
+struct BarWatch {
+  bool shown = false;
+  std::vector<int> positions;
+};
+
+LRESULT CALLBACK WatchBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR data) {
+  auto* watch = reinterpret_cast<BarWatch*>(data);  // NOLINT(performance-no-int-to-ptr)
+  if (message == WM_SHOWWINDOW && wParam != 0) {
+    watch->shown = true;
+  } else if (message == PBM_SETPOS) {
+    watch->positions.push_back(static_cast<int>(wParam));
+  }
+  return DefSubclassProc(bar, message, wParam, lParam);
+}
+
+TEST_GROUP(LiveUploadStoresTheRecording) {
+  REQUIRE(!gStoreFolder.empty());
+  BoxWatcher boxes;
+  Hosted host(kPageParams);
+  REQUIRE(host.ready);
+  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+  HWND panel = host.Panel();
+  REQUIRE(panel != nullptr);
+  const std::wstring path = LocalFullFileName(host.object.get());
+  const std::wstring stored = gStoreFolder + L"\\ann\\voice memos\\live.wav";
+  DeleteFileW(stored.c_str());
+  Click(panel, kRec);
+  PumpFor(4000);
+  Click(panel, kStop);
+  HWND bar = GetDlgItem(panel, kProgress);
+  CHECK(!IsWindowVisible(bar));
+  BarWatch watch;
+  SetWindowSubclass(bar, WatchBar, 1, reinterpret_cast<DWORD_PTR>(&watch));
+  Click(panel, kUpload);  // returns when the upload has ended
+  RemoveWindowSubclass(bar, WatchBar, 1);
+  PumpMessages();
+  CHECK(host.events.counts[kOnOKDone] == 1);
+  CHECK(host.events.counts[kOnAbort] == 0);
+  const std::string local = ReadBytes(path);
+  CHECK(local.size() > 44);
+  CHECK(ReadBytes(stored) == local);
+  // The bar showed, primed at 10, then took the worker's percentages (the
+  // first chunk's may lie below 10; the wait ends as soon as the worker has
+  // finished, so the last one may not reach the bar). It stays shown at its
+  // last position.
+  CHECK(watch.shown);
+  REQUIRE(!watch.positions.empty());
+  CHECK(watch.positions.front() == 10);
+  CHECK(*std::min_element(watch.positions.begin(), watch.positions.end()) >= 0);
+  CHECK(*std::max_element(watch.positions.begin(), watch.positions.end()) <= 100);
+  CHECK(IsWindowVisible(bar));
+  CHECK(SendMessageA(bar, PBM_GETPOS, 0, 0) == watch.positions.back());
+  CHECK(boxes.Texts().empty());
+}
+
+}  // namespace
+}  // namespace tamborix_wine

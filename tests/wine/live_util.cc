@@ -1,0 +1,217 @@
+#include "tests/wine/live_util.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace tamborix_wine {
+
+std::wstring gArtefactFolder;
+std::wstring gStoreFolder;
+
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > limitMs) {
+      return false;
+    }
+    PumpMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return true;
+}
+
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+void Click(HWND panel, int id) {
+  SendMessageW(GetDlgItem(panel, id), BM_CLICK, 0, 0);
+}
+
+BoxWatcher::BoxWatcher() {
+  InitializeCriticalSection(&lock_);
+  stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, &BoxWatcher::Run, this, 0, nullptr);
+}
+
+BoxWatcher::~BoxWatcher() {
+  SetEvent(stop_);
+  WaitForSingleObject(thread_, INFINITE);
+  CloseHandle(thread_);
+  CloseHandle(stop_);
+  DeleteCriticalSection(&lock_);
+}
+
+std::vector<std::string> BoxWatcher::Texts() {
+  EnterCriticalSection(&lock_);
+  std::vector<std::string> texts = texts_;
+  LeaveCriticalSection(&lock_);
+  return texts;
+}
+
+DWORD WINAPI BoxWatcher::Run(void* self) {
+  auto* watcher = static_cast<BoxWatcher*>(self);
+  while (WaitForSingleObject(watcher->stop_, 50) == WAIT_TIMEOUT) {
+    HWND box = FindWindowA("#32770", "tamborix");
+    if (box == nullptr || !IsWindowVisible(box)) {
+      continue;
+    }
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EnterCriticalSection(&watcher->lock_);
+    watcher->texts_.emplace_back(text);
+    LeaveCriticalSection(&watcher->lock_);
+    SendMessageA(box, WM_COMMAND, IDOK, 0);
+  }
+  return 0;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+  std::string bytes;
+  FILE* file = _wfopen(path.c_str(), L"rb");
+  if (file == nullptr) {
+    return bytes;
+  }
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes.append(buffer, got);
+  }
+  std::fclose(file);
+  return bytes;
+}
+
+Wave ReadWave(const std::wstring& path) {
+  Wave wave;
+  const std::string data = ReadBytes(path);
+  if (data.size() < 12 || data.compare(0, 4, "RIFF") != 0 || data.compare(8, 4, "WAVE") != 0) {
+    return wave;
+  }
+  auto u16 = [&](size_t at) {
+    return static_cast<int>(static_cast<uint8_t>(data[at]) | static_cast<uint8_t>(data[at + 1])
+                                                                 << 8);
+  };
+  auto u32 = [&](size_t at) {
+    return static_cast<uint32_t>(u16(at)) | static_cast<uint32_t>(u16(at + 2)) << 16;
+  };
+  bool format = false;
+  for (size_t at = 12; at + 8 <= data.size();) {
+    const uint32_t size = u32(at + 4);
+    const size_t body = at + 8;
+    if (body + size > data.size()) {
+      break;
+    }
+    if (data.compare(at, 4, "fmt ") == 0 && size >= 16) {
+      format = u16(body) == 1;  // PCM
+      wave.channels = u16(body + 2);
+      wave.rate = static_cast<int>(u32(body + 4));
+      wave.bits = u16(body + 14);
+    } else if (data.compare(at, 4, "data") == 0) {
+      wave.samples.resize(size / 2);
+      std::memcpy(wave.samples.data(), data.data() + body, wave.samples.size() * 2);
+      wave.valid = format;
+    }
+    at = body + size + (size & 1);
+  }
+  return wave;
+}
+
+int ToneFrequency(const std::vector<int16_t>& samples) {
+  constexpr size_t kWindow = 800;
+  int loud = 0, crossings = 0;
+  for (size_t start = 0; start + kWindow <= samples.size(); start += kWindow) {
+    size_t strong = 0;
+    int here = 0;
+    for (size_t i = start; i < start + kWindow; ++i) {
+      strong += std::abs(samples[i]) > 200 ? 1 : 0;
+      if (i > start && (samples[i - 1] < 0) != (samples[i] < 0)) {
+        ++here;
+      }
+    }
+    if (strong >= 700) {
+      ++loud;
+      crossings += here;
+    }
+  }
+  return loud >= 5 ? (crossings * 10 / 2 + loud / 2) / loud : 0;
+}
+
+PanelPicture::PanelPicture(HWND panel) : panel_(panel) {
+  RedrawWindow(panel, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpMessages();
+  RECT rect = {};
+  GetClientRect(panel, &rect);
+  width_ = rect.right;
+  height_ = rect.bottom;
+  POINT origin = {0, 0};
+  ClientToScreen(panel, &origin);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width_;
+  info.bmiHeader.biHeight = height_;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const size_t stride = (static_cast<size_t>(width_) * 3 + 3) & ~size_t{3};
+    const auto* first = static_cast<const uint8_t*>(bits);
+    rows_.assign(first, first + stride * static_cast<size_t>(height_));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+COLORREF PanelPicture::At(int x, int y) const {
+  if (rows_.empty() || x < 0 || y < 0 || x >= width_ || y >= height_) {
+    return CLR_INVALID;
+  }
+  const size_t stride = (static_cast<size_t>(width_) * 3 + 3) & ~size_t{3};
+  const uint8_t* pixel =
+      &rows_[static_cast<size_t>(height_ - 1 - y) * stride + static_cast<size_t>(x) * 3];
+  return RGB(pixel[2], pixel[1], pixel[0]);
+}
+
+COLORREF PanelPicture::ItemCentre(int id) const {
+  RECT rect = {};
+  GetWindowRect(GetDlgItem(panel_, id), &rect);
+  MapWindowPoints(HWND_DESKTOP, panel_, reinterpret_cast<POINT*>(&rect), 2);
+  return At((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+bool PanelPicture::Save(const std::wstring& path) const {
+  if (rows_.empty()) {
+    return false;
+  }
+  BITMAPINFOHEADER header = {};
+  header.biSize = sizeof header;
+  header.biWidth = width_;
+  header.biHeight = height_;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof header;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(rows_.size());
+  FILE* out = _wfopen(path.c_str(), L"wb");
+  if (out == nullptr) {
+    return false;
+  }
+  const bool written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                       std::fwrite(&header, sizeof header, 1, out) == 1 &&
+                       std::fwrite(rows_.data(), rows_.size(), 1, out) == 1;
+  return std::fclose(out) == 0 && written;
+}
+
+}  // namespace tamborix_wine

@@ -1,0 +1,82 @@
+// What the live container tests share: waiting while the panel's messages
+// flow, a watcher that answers the control's message boxes, the recordings
+// as samples, and pictures of the panel.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/wine/container_util.h"
+
+namespace tamborix_wine {
+
+// Where the live tests leave their pictures and where the storage service
+// keeps uploads, as Windows paths (the program's second and third
+// arguments; empty when not given).
+extern std::wstring gArtefactFolder;
+extern std::wstring gStoreFolder;
+
+// Delivers messages until `done` holds or `limitMs` has passed; returns
+// whether `done` held.
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs);
+
+// Delivers messages for `ms` milliseconds.
+void PumpFor(DWORD ms);
+
+// Clicks a panel button as a user would.
+void Click(HWND panel, int id);
+
+// A thread that answers every box of the control's (caption "tamborix")
+// with OK and keeps the texts it saw.
+class BoxWatcher {
+ public:
+  BoxWatcher();
+  ~BoxWatcher();
+  BoxWatcher(const BoxWatcher&) = delete;
+  BoxWatcher& operator=(const BoxWatcher&) = delete;
+  std::vector<std::string> Texts();
+
+ private:
+  static DWORD WINAPI Run(void* self);
+  HANDLE thread_;
+  HANDLE stop_;
+  CRITICAL_SECTION lock_;
+  std::vector<std::string> texts_;
+};
+
+// A WAV file's format and samples; `valid` is false when it is not a
+// PCM WAV file.
+struct Wave {
+  bool valid = false;
+  int rate = 0, bits = 0, channels = 0;
+  std::vector<int16_t> samples;
+};
+Wave ReadWave(const std::wstring& path);
+
+// The tone's frequency from the zero crossings of the tenth-of-a-second
+// windows (at 8000 Hz) that hold sound throughout; 0 when fewer than five do.
+int ToneFrequency(const std::vector<int16_t>& samples);
+
+// The whole file's bytes (empty when it cannot be read).
+std::string ReadBytes(const std::wstring& path);
+
+// The panel as it shows on the screen, kept as a 24-bit picture.
+class PanelPicture {
+ public:
+  explicit PanelPicture(HWND panel);
+  // The colour at a point of the panel's client area.
+  COLORREF At(int x, int y) const;
+  // The colour at the centre of dialog item `id`.
+  COLORREF ItemCentre(int id) const;
+  // Writes the picture as a BMP file; false when it cannot.
+  bool Save(const std::wstring& path) const;
+
+ private:
+  HWND panel_;
+  int width_ = 0, height_ = 0;
+  std::vector<uint8_t> rows_;  // bottom-up BGR rows, each padded to 4 bytes
+};
+
+}  // namespace tamborix_wine
