@@ -64,6 +64,8 @@ bool RunUpload(UploadSettings settings, const Platform& platform, UploadProgress
     }
   }
   if (job->finished.load(std::memory_order_acquire)) {
+    // The loop may have left before taking the worker's last signal.
+    progress.Move(job->progressPercent.load(std::memory_order_relaxed));
     if (job->outcomeText == kOutcomeTimeOut) {
       kernel->ShowMessageBox(kTextTimeOut);
       return false;
