@@ -2,6 +2,7 @@
 // default source) and the storage service on 127.0.80.1:80: recording,
 // playback, time-up and upload through our own container.
 #include <algorithm>
+#include <string>
 
 #include "tests/wine/live_util.h"
 #include "tests/wine/test_container.h"
@@ -9,7 +10,8 @@
 namespace tamborix_wine {
 namespace {
 
-constexpr int kRec = 202, kStop = 205, kPlay = 206, kUpload = 207, kAbort = 208, kProgress = 218;
+constexpr int kRec = 202, kStop = 205, kPlay = 206, kUpload = 207, kAbort = 208, kStatus = 213,
+              kChoose = 216, kProgress = 218;
 
 // The page's params for an upload to the local storage service.
 const std::vector<std::pair<const wchar_t*, const wchar_t*>> kPageParams = {
@@ -30,6 +32,10 @@ std::wstring LocalFullFileName(IOleObject* object) {
   std::wstring text(path);
   SysFreeString(path);
   return text;
+}
+
+std::string Narrow(const std::wstring& text) {
+  return std::string(text.begin(), text.end());
 }
 
 bool ReadyButtons(HWND panel) {
@@ -156,6 +162,111 @@ TEST_GROUP(LiveUploadStoresTheRecording) {
   CHECK(IsWindowVisible(bar));
   CHECK(SendMessageA(bar, PBM_GETPOS, 0, 0) == watch.positions.back());
   CHECK(boxes.Texts().empty());
+}
+
+TEST_GROUP(LiveDeviceErrorShowsItsBox) {
+  BoxWatcher boxes;
+  Hosted host(kPageParams);
+  REQUIRE(host.ready);
+  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+  HWND panel = host.Panel();
+  REQUIRE(panel != nullptr);
+  Ref<IRecorderDialog> dialog;
+  REQUIRE(dialog.From(host.object.get()));
+  Bstr name(L"never-recorded.wav");
+  CHECK_HR(dialog->SetFileName(name.get()), S_OK);
+  DeleteFileW(LocalFullFileName(host.object.get()).c_str());
+  // PLAY is disabled in the Fresh state; the click is the device's to refuse.
+  EnableWindow(GetDlgItem(panel, kPlay), TRUE);
+  Click(panel, kPlay);
+  PumpFor(300);
+  const std::vector<std::string> texts = boxes.Texts();
+  CHECK(texts.size() == 1 && texts[0].rfind("MCI_OPEN to Play ERROR:", 0) == 0);
+  CHECK(IsWindowEnabled(GetDlgItem(panel, kRec)) && !IsWindowEnabled(GetDlgItem(panel, kStop)));
+}
+
+struct SaveAsAnswer {
+  const char* path;  // typed into the file-name field; null: cancel
+  bool found = false;
+};
+
+// Waits for the Save-as dialog by its title, then types and confirms, or
+// cancels.
+DWORD WINAPI AnswerSaveAs(void* parameter) {
+  auto* answer = static_cast<SaveAsAnswer*>(parameter);
+  HWND dialog = nullptr;
+  for (int i = 0; i < 500 && dialog == nullptr; ++i) {
+    Sleep(10);
+    dialog = FindWindowA(nullptr, "Please select file name");
+  }
+  if (dialog == nullptr) {
+    return 1;
+  }
+  answer->found = true;
+  if (answer->path == nullptr) {
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+  }
+  SendMessageA(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer->path));
+  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  return 0;
+}
+
+void ChooseThroughButton(HWND panel, SaveAsAnswer* answer) {
+  HANDLE watcher = CreateThread(nullptr, 0, AnswerSaveAs, answer, 0, nullptr);
+  Click(panel, kChoose);  // returns when the dialog has closed
+  WaitForSingleObject(watcher, INFINITE);
+  CloseHandle(watcher);
+  PumpMessages();
+}
+
+TEST_GROUP(LiveSaveAsThroughTheButton) {
+  BoxWatcher boxes;
+  Hosted host(kPageParams);
+  REQUIRE(host.ready);
+  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+  HWND panel = host.Panel();
+  REQUIRE(panel != nullptr);
+  char folder[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  const std::string chosen = std::string(folder) + "\\live chosen\\";
+  CreateDirectoryA(chosen.c_str(), nullptr);
+  ShowWindow(GetDlgItem(panel, kChoose), SW_SHOW);
+
+  const std::string path = chosen + "picked.wav";
+  SaveAsAnswer typed = {path.c_str()};
+  ChooseThroughButton(panel, &typed);
+  CHECK(typed.found);
+  CHECK(Narrow(LocalFullFileName(host.object.get())) == path);
+  CHECK(ItemText(panel, kStatus) == path);
+
+  SaveAsAnswer cancelled = {nullptr};
+  ChooseThroughButton(panel, &cancelled);
+  CHECK(cancelled.found);
+  CHECK(Narrow(LocalFullFileName(host.object.get())) == path);
+  CHECK(ItemText(panel, kStatus) == path);
+  CHECK(boxes.Texts().empty());
+}
+
+TEST_GROUP(LiveDeactivateDuringRecordingSaves) {
+  BoxWatcher boxes;
+  Hosted host(kPageParams);
+  REQUIRE(host.ready);
+  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+  HWND panel = host.Panel();
+  REQUIRE(panel != nullptr);
+  const std::wstring path = LocalFullFileName(host.object.get());
+  DeleteFileW(path.c_str());
+  Click(panel, kRec);
+  PumpFor(3000);
+  Ref<IOleInPlaceObject> inPlace;
+  REQUIRE(inPlace.From(host.object.get()));
+  CHECK_HR(inPlace->InPlaceDeactivate(), S_OK);
+  PumpMessages();
+  CHECK(!IsWindow(panel));
+  CHECK(CountDescendants(host.frame.get()) == 0);
+  const Wave wave = ReadWave(path);
+  CHECK(wave.valid && wave.rate == 8000 && wave.bits == 16 && wave.channels == 1);
 }
 
 }  // namespace
