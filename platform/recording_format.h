@@ -1,10 +1,23 @@
-// The rule every wave device applies to a set-format command: only the
-// recorder's 8000 Hz, 16-bit, mono PCM is taken.
+// The recorder's one recording format, 8000 Hz, 16-bit, mono PCM, and the
+// rule every wave device applies to a set-format command: only that format is
+// taken.
 #pragma once
 
 #include "platform/mci.h"
 
 namespace tamborix {
+
+// The set-format block the recorder sends.
+inline WaveSetParams RecordingFormat() {
+  WaveSetParams params;
+  params.formatTag = kWaveFormatPcm;
+  params.channels = 1;
+  params.samplesPerSec = 8000;
+  params.avgBytesPerSec = 16000;
+  params.blockAlign = 2;
+  params.bitsPerSample = 16;
+  return params;
+}
 
 // 0 for the recorder's format; kMciErrOutOfRange when the values do not
 // describe PCM (no channels, another sample size, or block alignment and

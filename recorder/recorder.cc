@@ -5,6 +5,7 @@
 #include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/panel_window.h"
+#include "platform/recording_format.h"
 #include "platform/wave_device.h"
 #include "platform/window_messages.h"
 #include "recorder/recorder.h"
@@ -27,17 +28,6 @@ constexpr char kTemporarySuffix[] = ".tmp";
 
 // mciGetErrorString writes into a 128-byte buffer.
 constexpr size_t kMaxErrorTextBytes = 127;
-
-WaveSetParams RecordingFormat() {
-  WaveSetParams params;
-  params.formatTag = kWaveFormatPcm;
-  params.channels = 1;
-  params.samplesPerSec = 8000;
-  params.avgBytesPerSec = 16000;
-  params.blockAlign = 2;
-  params.bitsPerSample = 16;
-  return params;
-}
 
 }  // namespace
 
