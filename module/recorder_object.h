@@ -17,7 +17,7 @@
 #include "control/recorder_control.h"
 #include "module/com_headers.h"
 #include "state/sink_slots.h"
-#include "module/panel_host.h"
+#include "module/panel_framework.h"
 
 namespace tamborix {
 

@@ -8,16 +8,17 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-here=$root/tests/wine
 cd "$root" || exit 1
+# shellcheck source=tools/wine/loaders.sh
+. tools/wine/loaders.sh
 
 if [ "${TAMBORIX_BENCH_INNER:-}" != 1 ]; then
   takes=("$@")
   [ ${#takes[@]} -eq 0 ] && takes=(30 60)
   TAMBORIX_TARGETS="tamborix tamborix_containers" bash tools/build.sh x86_64 >/dev/null || exit 1
   work=$(mktemp -d)
-  # shellcheck source=tests/wine/pulse.sh
-  source "$here/pulse.sh"
+  # shellcheck source=tools/wine/pulse.sh
+  . tools/wine/pulse.sh
   if ! pulse_start "$work/pulse"; then
     echo "the PulseAudio server did not start"
     exit 1
@@ -26,7 +27,7 @@ if [ "${TAMBORIX_BENCH_INNER:-}" != 1 ]; then
   for seconds in "${takes[@]}"; do limit=$((limit + seconds + 30)); done
   TAMBORIX_BENCH_INNER=1 WINEPREFIX="$work/prefix" \
     timeout "$limit" xvfb-run -a bash "$0" "${takes[@]}"
-  WINEPREFIX=$work/prefix timeout 30 /usr/lib/wine/wineserver64 -k >/dev/null 2>&1
+  WINEPREFIX=$work/prefix wine_stop
   pulse_stop
   rm -rf "$work"
   exit 0
@@ -34,13 +35,9 @@ fi
 
 # ---- inside the X server, with PULSE_SERVER set ----
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# shellcheck source=tests/wine/loaders.sh
-source "$here/loaders.sh"
-trap 'timeout 30 "$wine_server" -k >/dev/null 2>&1' EXIT
+trap wine_stop EXIT
 wine_boot >/dev/null 2>&1 || { echo "the Wine prefix could not be made"; exit 1; }
-timeout 60 "$wine_loader_x86_64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-  >/dev/null 2>&1
+wine_managed N
 home=$WINEPREFIX/drive_c/tamborix
 mkdir -p "$home"
 cp build/x86_64/tamborix.dll build/x86_64/tamborix_containers.exe "$home/"

@@ -4,7 +4,7 @@
 #
 # wine32 is installed where it can be, but nothing relies on it: some kernels
 # run no 32-bit programs, and the Wine tests find that out for themselves
-# (tests/wine/loaders.sh). A failed wine32 install never fails this step.
+# (tools/wine/loaders.sh). A failed wine32 install never fails this step.
 # fonts-wqy-microhei gives Wine the glyphs of the panel's Chinese labels.
 set -euo pipefail
 

@@ -81,11 +81,10 @@ done
 grep -q '^listening on' "$run/service.log" ||
   verdict 1 "the storage service did not start: $(tail -n 1 "$run/service.log")"
 
-# shellcheck source=tests/wine/loaders.sh
-. tests/wine/loaders.sh
-# shellcheck source=tests/wine/pulse.sh
-. tests/wine/pulse.sh
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=tools/wine/loaders.sh
+. tools/wine/loaders.sh
+# shellcheck source=tools/wine/pulse.sh
+. tools/wine/pulse.sh
 export WINEPREFIX=$root/build/wine-prefix
 wine=$wine_loader_x86_64
 
@@ -109,7 +108,7 @@ if [ ! -d "$WINEPREFIX" ]; then
   echo "== Making the Wine prefix $WINEPREFIX (once)"
   wine_boot >/dev/null 2>&1 || verdict 1 "the Wine prefix could not be made"
   # Without a window manager every window close would otherwise take seconds.
-  timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wine_managed N
 fi
 home=$WINEPREFIX/drive_c/tamborix
 mkdir -p "$home"

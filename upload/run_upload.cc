@@ -8,7 +8,7 @@
 #include "platform/socket.h"
 #include "platform/threads.h"
 #include "upload/http_proxy.h"
-#include "upload/upload_job_record.h"
+#include "upload/upload_job.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_worker.h"
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "upload/upload_job_record.h"
+#include "upload/upload_job.h"
 
 namespace tamborix {
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "upload/upload_job_record.h"
+#include "upload/upload_job.h"
 
 namespace tamborix {
 

@@ -1,5 +1,7 @@
-// A panel window that only keeps the device notices posted to it, at once and
-// in order, for the wave device contract.
+// A panel window that only keeps the device notices posted to it, in order,
+// for the wave device tests. Here a post is kept at once; a window of a real
+// system (tests/wine/notice_window.h) keeps it when its message loop
+// delivers it.
 #pragma once
 
 #include <cstdint>
@@ -8,18 +10,21 @@
 
 #include "platform/panel_window.h"
 #include "platform/window_messages.h"
-#include "tests/contracts/wave_device_contract.h"
 
 namespace tamborix {
+
+// One MM_MCINOTIFY: the notice kind and the device id.
+struct Notice {
+  uintptr_t kind = 0;
+  intptr_t id = 0;
+};
 
 class NoticeKeeper : public PanelWindow {
  public:
   const std::vector<Notice>& notices() const { return notices_; }
 
   void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    if (message == kMmMciNotify) {
-      notices_.push_back({wParam, lParam});
-    }
+    Keep(message, wParam, lParam);
   }
   void SetItemText(int, const std::string&) override {}
   void EnableItem(int, bool) override {}
@@ -30,6 +35,13 @@ class NoticeKeeper : public PanelWindow {
   void KillTimer(uint32_t) override {}
   uintptr_t NativeHandle() const override { return 0; }
   void Destroy() override {}
+
+ protected:
+  void Keep(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == kMmMciNotify) {
+      notices_.push_back({wParam, lParam});
+    }
+  }
 
  private:
   std::vector<Notice> notices_;

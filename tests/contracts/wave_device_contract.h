@@ -28,13 +28,9 @@
 #include "platform/recording_format.h"
 #include "platform/wave_device.h"
 #include "platform/window_messages.h"
+#include "tests/contracts/notice_keeper.h"
 
 namespace tamborix {
-
-struct Notice {
-  uintptr_t kind = 0;
-  intptr_t id = 0;
-};
 
 template <typename Subject>
 class WaveDeviceContract : public ::testing::Test {

@@ -1,26 +1,17 @@
 // A message-only window on the calling thread that keeps the MM_MCINOTIFY
-// messages it receives, for the Win32 wave device's tests. Its other panel
-// operations do nothing.
+// messages its message loop delivers, for the Win32 wave device's tests.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
-#include "platform/panel_window.h"
-#include "platform/window_messages.h"
+#include "tests/contracts/notice_keeper.h"
 
 namespace tamborix_wine {
 
-class NoticeWindow : public tamborix::PanelWindow {
+class NoticeWindow : public tamborix::NoticeKeeper {
  public:
-  struct Notice {
-    uintptr_t kind;
-    intptr_t id;
-  };
-
   NoticeWindow() {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = &NoticeWindow::Procedure;
@@ -34,8 +25,6 @@ class NoticeWindow : public tamborix::PanelWindow {
   ~NoticeWindow() override { DestroyWindow(window_); }
   NoticeWindow(const NoticeWindow&) = delete;
   NoticeWindow& operator=(const NoticeWindow&) = delete;
-
-  const std::vector<Notice>& Notices() const { return notices_; }
 
   // Dispatches this thread's messages for `ms`.
   static void Pump(DWORD ms) {
@@ -53,20 +42,12 @@ class NoticeWindow : public tamborix::PanelWindow {
   // have passed.
   void WaitForNotice(DWORD limitMs) {
     const DWORD start = GetTickCount();
-    const size_t before = notices_.size();
-    while (notices_.size() == before && GetTickCount() - start < limitMs) {
+    const size_t before = notices().size();
+    while (notices().size() == before && GetTickCount() - start < limitMs) {
       Pump(20);
     }
   }
 
-  void SetItemText(int, const std::string&) override {}
-  void EnableItem(int, bool) override {}
-  void ShowItem(int, bool) override {}
-  intptr_t SendItemMessage(int, uint32_t, uintptr_t, intptr_t) override { return 0; }
-  void SetItemIcon(int, int) override {}
-  void SetTimer(uint32_t, uint32_t) override {}
-  void KillTimer(uint32_t) override {}
-  void Destroy() override {}
   void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
     PostMessageA(window_, message, wParam, lParam);
   }
@@ -76,14 +57,13 @@ class NoticeWindow : public tamborix::PanelWindow {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<NoticeWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (message == tamborix::kMmMciNotify && self != nullptr) {
-      self->notices_.push_back({wParam, lParam});
+      self->Keep(message, wParam, lParam);
       return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
   }
 
   HWND window_ = nullptr;
-  std::vector<Notice> notices_;
 };
 
 }  // namespace tamborix_wine

@@ -12,12 +12,11 @@
 #   - regsvr32 /u removes the entries again.
 # A watcher program answers the control's message boxes and logs their texts,
 # which are checked too. Each architecture runs through its own Wine loader
-# (loaders.sh); where the kernel runs no 32-bit programs, the prefix is a
-# 64-bit one and the i686 stage is reported as skipped, with its reason.
-# Nothing is installed: the run uses a fresh Wine prefix
-# in a temporary folder and one X server (xvfb-run), stops the Wine server at
-# the end and removes the prefix. Every Wine step runs under `timeout`, and the
-# whole run under one of 280 seconds.
+# (tools/wine/loaders.sh); where the kernel runs no 32-bit programs, the
+# prefix is a 64-bit one and the i686 stage is reported as skipped, with its
+# reason. Nothing is installed: the run uses a fresh Wine prefix and one X
+# server (tests/wine/harness.sh). Every Wine step runs under `timeout`, and
+# the whole run under one of 280 seconds.
 #
 #   tests/wine/run.sh <i686 build dir> <x86_64 build dir>
 #
@@ -25,81 +24,39 @@
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=tests/wine/loaders.sh
-. "$here/loaders.sh"
+# shellcheck source=tests/wine/harness.sh
+. "$here/harness.sh"
 
-if [ "${TAMBORIX_WINE_INNER:-}" != 1 ]; then
+if [ "${HARNESS_INSIDE:-}" != 1 ]; then
   if [ $# -ne 2 ]; then
     echo "usage: $0 <i686 build dir> <x86_64 build dir>"
     echo "0 passed, 1 failed, 0 skipped"
     exit 2
   fi
-  results=$(mktemp)
-  prefix=$(mktemp -d)
-  TAMBORIX_WINE_INNER=1 TAMBORIX_WINE_RESULTS="$results" TAMBORIX_WINE_PREFIX="$prefix" \
-    timeout 280 xvfb-run -a bash "$0" "$(realpath -m "$1")" "$(realpath -m "$2")"
-  status=$?
-  # Whatever state the run ended in, no Wine process of it outlives it.
-  WINEPREFIX=$prefix timeout 30 "$wine_server" -k >/dev/null 2>&1
-  rm -rf "$prefix"
-  grep '^skip' "$results" | sed 's/^skip //'
-  passed=$(grep -c '^pass' "$results")
-  failed=$(grep -c '^fail' "$results")
-  skipped=$(grep -c '^skip' "$results")
-  if ! grep -q '^complete' "$results"; then
-    echo "the Wine run stopped before its end (exit $status)"
-    failed=$((failed + 1))
-  fi
-  rm -f "$results"
-  echo "$passed passed, $failed failed, $skipped skipped"
-  [ "$failed" -eq 0 ]
-  exit
+  harness_outside 280 "$0" "$(realpath -m "$1")" "$(realpath -m "$2")"
 fi
 
 # ---- inside the X server ----
 
-results=$TAMBORIX_WINE_RESULTS
 declare -A builds=([i686]="$1" [x86_64]="$2")
 
-pass() {
-  echo "pass $1" >>"$results"
-  echo "ok   $1"
-}
-fail() {
-  echo "fail $1" >>"$results"
-  echo "FAIL $1${2:+: $2}"
-}
-check() {  # check <name> <command...>: passes when the command succeeds
-  local name=$1
-  shift
-  if "$@" >/dev/null 2>&1; then pass "$name"; else fail "$name"; fi
-}
 check_absent() {  # check_absent <name> <loader> <key>: passes when the key is not there
   if timeout 60 $2 reg query "$3" >/dev/null 2>&1; then fail "$1"; else pass "$1"; fi
 }
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX=$TAMBORIX_WINE_PREFIX
 root=$WINEPREFIX/drive_c/tamborix
 boxes=$root/boxes.log
 watcher_pid=
 
+harness_inside || exit 1
 finish() {
   if [ -n "$watcher_pid" ]; then
     touch "$root/stop"
     wait "$watcher_pid" 2>/dev/null
   fi
-  timeout 30 "$wine_server" -k >/dev/null 2>&1
-  timeout 30 "$wine_server" -w >/dev/null 2>&1
+  wine_stop
 }
 trap finish EXIT
-
-echo "== Wine prefix $WINEPREFIX"
-if ! wine_boot >/dev/null 2>&1; then
-  fail "wine prefix made"
-  exit 1
-fi
 mkdir -p "$root"
 cp "$here/recorder.vbs" "$here/recorder.js" "$root/"
 
@@ -208,20 +165,6 @@ check_registry() {  # check_registry <arch> <loader> <module path> <when>
   rm -rf "$tmp"
 }
 
-# Runs a program that prints "PASS <group>" / "FAIL <group>: ..." and "DONE".
-run_groups() {  # run_groups <label> <command...>
-  local label=$1 output
-  shift
-  output=$(timeout 120 "$@" 2>/dev/null | tr -d '\r')
-  while IFS= read -r line; do
-    case "$line" in
-      PASS\ *) pass "$label ${line#PASS }" ;;
-      FAIL\ *) line=${line#FAIL }; fail "$label ${line%%:*}" "${line#*: }" ;;
-    esac
-  done <<<"$output"
-  if grep -qx DONE <<<"$output"; then pass "$label ran to its end"; else fail "$label ran to its end"; fi
-}
-
 # Runs a script that prints "ok <check>" / "FAIL <check>: ..." and "DONE".
 run_script() {  # run_script <arch> <loader> <script> <refused lengths>
   local arch=$1 loader=$2 script=$3 refused=$4 before output
@@ -270,11 +213,11 @@ run_arch() {  # run_arch <arch> <loader>
 
   run_script "$arch" "$loader" recorder.vbs 5
   run_script "$arch" "$loader" recorder.js 5
-  run_groups "$arch: client" $loader "C:\\tamborix\\$arch\\tamborix_client.exe" "$module"
+  run_groups "$arch: client" 120 $loader "C:\\tamborix\\$arch\\tamborix_client.exe" "$module"
 
   local before
   before=$(box_count "kernel message box")
-  run_groups "$arch: module" $loader "C:\\tamborix\\$arch\\tamborix_module_test.exe"
+  run_groups "$arch: module" 120 $loader "C:\\tamborix\\$arch\\tamborix_module_test.exe"
   if [ $(($(box_count "kernel message box") - before)) -eq 1 ]; then
     pass "$arch: kernel message box shown with caption tamborix"
   else
@@ -292,8 +235,7 @@ run_arch() {  # run_arch <arch> <loader>
 if [ -n "$wine_loader_i686" ]; then
   run_arch i686 "$wine_loader_i686"
 else
-  echo "skip i686 Wine tests skipped: $wine_skip_i686" >>"$results"
-  echo "i686 Wine tests skipped: $wine_skip_i686"
+  skip "i686 Wine tests skipped" "$wine_skip_i686"
 fi
 run_arch x86_64 "$wine_loader_x86_64"
 
@@ -301,4 +243,4 @@ if [ -n "$watcher_pid" ]; then
   others=$(grep '^box: ' "$boxes" | grep -vxF -e "box: $invalid_length" -e "box: kernel message box")
   if [ -z "$others" ]; then pass "no other message boxes"; else fail "no other message boxes" "$others"; fi
 fi
-echo complete >>"$results"
+harness_complete

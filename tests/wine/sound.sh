@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Runs the Win32 wave device with real sound under Wine, for the i686 and the
-# x86_64 build in turn. A private PulseAudio server (tests/wine/pulse.sh)
+# x86_64 build in turn. A private PulseAudio server (tools/wine/pulse.sh)
 # feeds a 440 Hz tone to the default source and takes the default output;
-# tamborix_wave_test.exe records, saves and plays through the device and
-# checks its error numbers, while parec listens on the output for the 500 Hz
-# tone the test plays. Each architecture runs through the loader that
-# loaders.sh picks; where the kernel runs no 32-bit programs the i686 stage
+# tamborix_wave_test.exe records, saves and plays through the device, while
+# parec listens on the output for the 500 Hz tone the test plays; then
+# tamborix_contract_test.exe runs the kernel and wave device contract cases
+# (tests/contracts) on the Win32 implementations. Each architecture runs through the loader that
+# tools/wine/loaders.sh picks; where the kernel runs no 32-bit programs the i686 stage
 # is reported as skipped, with its reason.
-# The run uses a fresh Wine prefix and one X server (xvfb-run), and removes
-# both at the end; every step runs under `timeout`.
+# The run uses a fresh Wine prefix and one X server (tests/wine/harness.sh);
+# every step runs under `timeout`.
 #
 #   tests/wine/sound.sh <i686 build dir> <x86_64 build dir>
 #
@@ -16,74 +17,30 @@
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=tests/wine/loaders.sh
-. "$here/loaders.sh"
+# shellcheck source=tests/wine/harness.sh
+. "$here/harness.sh"
 
-if [ "${TAMBORIX_SOUND_INNER:-}" != 1 ]; then
+if [ "${HARNESS_INSIDE:-}" != 1 ]; then
   if [ $# -ne 2 ]; then
     echo "usage: $0 <i686 build dir> <x86_64 build dir>"
     echo "0 passed, 1 failed, 0 skipped"
     exit 2
   fi
-  work=$(mktemp -d)
-  results=$work/results
-  touch "$results"
-  # shellcheck source=tests/wine/pulse.sh
-  source "$here/pulse.sh"
-  if pulse_start "$work/pulse"; then
-    TAMBORIX_SOUND_INNER=1 TAMBORIX_SOUND_WORK="$work" \
-      timeout 280 xvfb-run -a bash "$0" "$(realpath -m "$1")" "$(realpath -m "$2")"
-    status=$?
-  else
-    echo "FAIL the PulseAudio server started"
-    echo "fail pulse" >>"$results"
-    status=1
-  fi
-  WINEPREFIX=$work/prefix timeout 30 "$wine_server" -k >/dev/null 2>&1
-  pulse_stop
-  grep '^skip' "$results" | sed 's/^skip //'
-  passed=$(grep -c '^pass' "$results")
-  failed=$(grep -c '^fail' "$results")
-  skipped=$(grep -c '^skip' "$results")
-  if [ "$failed" -eq 0 ] && ! grep -q '^complete' "$results"; then
-    echo "the Wine run stopped before its end (exit $status)"
-    failed=1
-  fi
-  rm -rf "$work"
-  echo "$passed passed, $failed failed, $skipped skipped"
-  [ "$failed" -eq 0 ]
-  exit
+  outside_start() {
+    # shellcheck source=tools/wine/pulse.sh
+    . "$harness_repo/tools/wine/pulse.sh"
+    pulse_start "$HARNESS_WORK/pulse" || fail "the PulseAudio server started"
+  }
+  outside_end() { pulse_stop; }
+  harness_outside 280 "$0" "$(realpath -m "$1")" "$(realpath -m "$2")"
 fi
 
 # ---- inside the X server, with PULSE_SERVER set ----
 
-work=$TAMBORIX_SOUND_WORK
-results=$work/results
+work=$HARNESS_WORK
 declare -A builds=([i686]="$1" [x86_64]="$2")
 declare -A loaders=([i686]="$wine_loader_i686" [x86_64]="$wine_loader_x86_64")
-
-pass() {
-  echo "pass $1" >>"$results"
-  echo "ok   $1"
-}
-fail() {
-  echo "fail $1" >>"$results"
-  echo "FAIL $1${2:+: $2}"
-}
-
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX=$work/prefix
-trap 'timeout 30 "$wine_server" -k >/dev/null 2>&1; timeout 30 "$wine_server" -w >/dev/null 2>&1' EXIT
-
-echo "== Wine prefix $WINEPREFIX (PULSE_SERVER=$PULSE_SERVER)"
-if ! wine_boot >/dev/null 2>&1; then
-  fail "wine prefix made"
-  exit 1
-fi
-# Without a window manager, Wine waits for each managed window's close.
-timeout 60 "$wine_loader_x86_64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-  >/dev/null 2>&1
+harness_inside || exit 1
 root=$WINEPREFIX/drive_c/tamborix
 mkdir -p "$root"
 
@@ -106,36 +63,27 @@ run_arch() {  # run_arch <arch>
   local arch=$1 build=${builds[$1]} loader=${loaders[$1]}
   echo "== $arch ($build)"
   if [ -z "$loader" ]; then
-    echo "skip i686 sound tests skipped: $wine_skip_i686" >>"$results"
-    echo "i686 sound tests skipped: $wine_skip_i686"
+    skip "i686 sound tests skipped" "$wine_skip_i686"
     return
   fi
-  if [ ! -f "$build/tamborix_wave_test.exe" ]; then
-    fail "$arch: tamborix_wave_test.exe built"
-    return
-  fi
+  local file
+  for file in tamborix_wave_test.exe tamborix_contract_test.exe; do
+    if [ ! -f "$build/$file" ]; then
+      fail "$arch: $file built"
+      return
+    fi
+  done
   cp "$build/tamborix_wave_test.exe" "$root/wave_test_$arch.exe"
+  cp "$build/tamborix_contract_test.exe" "$root/contract_test_$arch.exe"
 
-  local capture=$work/played_$arch.raw parec_pid output line
+  local capture=$work/played_$arch.raw parec_pid
   timeout 120 parec --device=tamborix_out.monitor --format=s16le --rate=8000 --channels=1 \
     --raw >"$capture" 2>/dev/null &
   parec_pid=$!
-  output=$(timeout 120 "$loader" "C:\\tamborix\\wave_test_$arch.exe" 2>/dev/null | tr -d '\r')
+  run_groups "$arch:" 120 "$loader" "C:\\tamborix\\wave_test_$arch.exe"
   sleep 0.5
   kill "$parec_pid" 2>/dev/null
   wait "$parec_pid" 2>/dev/null
-
-  while IFS= read -r line; do
-    case "$line" in
-      PASS\ *) pass "$arch: ${line#PASS }" ;;
-      FAIL\ *) line=${line#FAIL }; fail "$arch: ${line%%:*}" "${line#*: }" ;;
-    esac
-  done <<<"$output"
-  if grep -qx DONE <<<"$output"; then
-    pass "$arch: wave device test ran to its end"
-  else
-    fail "$arch: wave device test ran to its end"
-  fi
   local heard
   heard=$(tone_frequency "$capture")
   if [ "$heard" -ge 480 ] && [ "$heard" -le 520 ]; then
@@ -145,6 +93,15 @@ run_arch() {  # run_arch <arch>
   fi
 }
 
+# The kernel and wave device contracts on the Win32 implementations.
+run_contract() {  # run_contract <arch>
+  local arch=$1
+  [ -n "${loaders[$arch]}" ] || return
+  run_groups "$arch: contract" 240 "${loaders[$arch]}" "C:\\tamborix\\contract_test_$arch.exe"
+}
+
 run_arch i686
 run_arch x86_64
-echo complete >>"$results"
+run_contract i686
+run_contract x86_64
+harness_complete

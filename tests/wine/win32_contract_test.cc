@@ -60,13 +60,7 @@ struct Win32WaveDeviceUnderTest {
 
   WaveDevice& device() { return win32; }
   PanelWindow* window() { return &keeper; }
-  const std::vector<Notice>& notices() {
-    kept.clear();
-    for (const auto& notice : keeper.Notices()) {
-      kept.push_back({notice.kind, notice.id});
-    }
-    return kept;
-  }
+  const std::vector<Notice>& notices() const { return keeper.notices(); }
   std::string Path(const std::string& name) const { return folder + name; }
   static void Put(const std::string& path, const std::string& bytes) { WriteBytes(path, bytes); }
   static std::string Read(const std::string& path) {
@@ -83,7 +77,6 @@ struct Win32WaveDeviceUnderTest {
 
   Win32WaveDevice win32;
   tamborix_wine::NoticeWindow keeper;
-  std::vector<Notice> kept;
   std::string folder = ScratchFolder("wave");
 };
 

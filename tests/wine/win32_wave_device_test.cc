@@ -1,5 +1,5 @@
 // The Win32 wave device on a real (Wine) system with sound: a recording of
-// the 440 Hz tone that tests/wine/pulse.sh feeds to the default source, a
+// the 440 Hz tone that tools/wine/pulse.sh feeds to the default source, a
 // playback with its notice, and the error numbers of the device contract.
 // The playback's tone (500 Hz) goes to the default output, where
 // tests/wine/sound.sh listens for it.

@@ -23,7 +23,7 @@
 #include "platform/posix/posix_kernel.h"
 #include "platform/posix/posix_sockets.h"
 #include "tools/test_pattern/test_pattern.h"
-#include "upload/upload_job_record.h"
+#include "upload/upload_job.h"
 #include "upload/upload_outcome.h"
 #include "upload/upload_transfer.h"
 

@@ -17,7 +17,7 @@
 #include "platform/posix/posix_threads.h"
 #include "platform/socket.h"
 #include "platform/threads.h"
-#include "upload/upload_job_record.h"
+#include "upload/upload_job.h"
 
 namespace tamborix::testing {
 

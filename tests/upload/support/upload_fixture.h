@@ -11,7 +11,7 @@
 #include "platform/memory/memory_kernel.h"
 #include "tools/test_pattern/test_pattern.h"
 #include "upload/run_upload.h"
-#include "upload/upload_job_record.h"
+#include "upload/upload_job.h"
 
 namespace tamborix::testing {
 

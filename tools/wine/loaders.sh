@@ -1,4 +1,6 @@
-# Sourced by the Wine scripts: picks one Wine loader per architecture.
+# Sourced by every script that runs Wine (the product runner, the benchmarks
+# and the tests): picks one Wine loader per architecture, and sets up and
+# stops a prefix the same way for all of them.
 #
 # Some kernels run no 32-bit programs at all (no IA-32 emulation): there the
 # 32-bit loader fails with "Exec format error" even when wine32 is installed.
@@ -13,7 +15,11 @@
 #                        32-bit programs
 #   wine_skip_i686       why the i686 stage cannot run here, or ""
 #   WINEARCH             win64 when only the 64-bit loader can run
+#   WINEDEBUG, WINEDLLOVERRIDES
+#                        quiet, and no .NET or HTML engine to install
 #   wine_boot            runs wineboot through the chosen loader
+#   wine_managed Y|N     whether a window manager manages Wine's windows
+#   wine_stop            ends the prefix's Wine processes
 
 # True when the kernel executes a 32-bit x86 ELF program.
 kernel_runs_32bit() {
@@ -48,4 +54,20 @@ wine_boot() {  # wine_boot: makes or updates $WINEPREFIX, and waits until it is 
   # wineboot leaves set-up work running; the first registry reads after it
   # can otherwise miss keys written meanwhile.
   timeout 120 "$wine_server" -w
+}
+
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Y on a desktop, where the user's window manager frames and closes Wine's
+# windows; N under a private X server with no window manager, where Wine
+# would otherwise wait for each managed window's close.
+wine_managed() {  # wine_managed Y|N
+  timeout 60 "$wine_loader_x86_64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$1" /f \
+    >/dev/null 2>&1
+}
+
+wine_stop() {  # wine_stop: ends every Wine process of $WINEPREFIX and waits for them
+  timeout 30 "$wine_server" -k >/dev/null 2>&1
+  timeout 30 "$wine_server" -w >/dev/null 2>&1
 }

@@ -1,4 +1,4 @@
-#include "module/panel_host.h"
+#include "module/panel_framework.h"
 
 #include "module/recorder_object.h"
 

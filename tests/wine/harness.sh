@@ -1,0 +1,116 @@
+# Sourced by the Wine test scripts: one way to run a stage under Wine and to
+# count what it checked.
+#
+# A script runs twice. Outside (`harness_outside <seconds> "$0" <args>`), the
+# harness makes a work folder with a fresh Wine prefix and a results file,
+# runs the script's optional `outside_start`, runs the script again inside a
+# private X server (xvfb-run) under one time limit, stops Wine, runs the
+# optional `outside_end`, and prints the summary; it never returns. Inside
+# (HARNESS_INSIDE=1), `harness_inside` makes the prefix and the script records
+# each result with pass, fail, skip, check or run_groups, and ends with
+# `harness_complete`. A stage that did not reach harness_complete counts as
+# one more failure, whatever it recorded before.
+#
+# The last line outside is "N passed, M failed, K skipped", and every skip
+# is also printed with its reason.
+#
+# Known while running: HARNESS_WORK (the work folder, kept until the end),
+# WINEPREFIX, and the loaders of tools/wine/loaders.sh.
+
+harness_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck source=tools/wine/loaders.sh
+. "$harness_repo/tools/wine/loaders.sh"
+
+harness_outside() {  # harness_outside <seconds> <script> <args...>
+  local seconds=$1 script=$2 status passed failed skipped
+  shift 2
+  HARNESS_WORK=$(mktemp -d)
+  export HARNESS_WORK
+  export HARNESS_RESULTS=$HARNESS_WORK/results
+  export WINEPREFIX=$HARNESS_WORK/prefix
+  touch "$HARNESS_RESULTS"
+  if declare -F outside_start >/dev/null; then
+    outside_start
+  fi
+  HARNESS_INSIDE=1 timeout "$seconds" xvfb-run -a bash "$script" "$@"
+  status=$?
+  # Whatever state the run ended in, no Wine process of it outlives it.
+  wine_stop
+  if declare -F outside_end >/dev/null; then
+    outside_end
+  fi
+  grep '^skip' "$HARNESS_RESULTS" | sed 's/^skip //'
+  passed=$(grep -c '^pass' "$HARNESS_RESULTS")
+  failed=$(grep -c '^fail' "$HARNESS_RESULTS")
+  skipped=$(grep -c '^skip' "$HARNESS_RESULTS")
+  if ! grep -q '^complete' "$HARNESS_RESULTS"; then
+    echo "the Wine run stopped before its end (exit $status)"
+    failed=$((failed + 1))
+  fi
+  rm -rf "$HARNESS_WORK"
+  echo "$passed passed, $failed failed, $skipped skipped"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+pass() {  # pass <check>
+  echo "pass $1" >>"$HARNESS_RESULTS"
+  echo "ok   $1"
+}
+
+fail() {  # fail <check> [<what went wrong>]
+  echo "fail $1" >>"$HARNESS_RESULTS"
+  echo "FAIL $1${2:+: $2}"
+}
+
+skip() {  # skip <check> <why>
+  echo "skip $1: $2" >>"$HARNESS_RESULTS"
+  echo "skip $1: $2"
+}
+
+check() {  # check <check> <command...>: passes when the command succeeds
+  local name=$1
+  shift
+  if "$@" >/dev/null 2>&1; then pass "$name"; else fail "$name"; fi
+}
+
+# Runs a test program that prints "PASS <group>" / "FAIL <group>: ..." and
+# "DONE" (tests/wine/check.h and the GoogleTest programs alike).
+run_groups() {  # run_groups <label> <seconds> <command...>
+  local label=$1 seconds=$2 output line
+  shift 2
+  output=$(timeout "$seconds" "$@" 2>/dev/null | tr -d '\r')
+  while IFS= read -r line; do
+    case "$line" in
+      PASS\ *) pass "$label ${line#PASS }" ;;
+      FAIL\ *)
+        line=${line#FAIL }
+        fail "$label ${line%%:*}" "${line#*: }"
+        ;;
+    esac
+  done <<<"$output"
+  if grep -qx DONE <<<"$output"; then pass "$label ran to its end"; else fail "$label ran to its end"; fi
+}
+
+# Inside the X server: makes the prefix, unmanaged windows (no window
+# manager runs there), and stops Wine when the script ends. False when the
+# prefix could not be made; that is recorded.
+harness_inside() {
+  trap wine_stop EXIT
+  echo "== Wine prefix $WINEPREFIX"
+  if ! wine_boot >/dev/null 2>&1; then
+    fail "wine prefix made"
+    return 1
+  fi
+  wine_managed N
+}
+
+harness_complete() {
+  echo complete >>"$HARNESS_RESULTS"
+}
+
+# A Unix path as Wine's drive Z: shows it.
+windows_path() {  # windows_path <path>
+  local path=$1
+  echo "Z:${path//\//\\}"
+}
