@@ -16,8 +16,8 @@
 
 #include "control/recorder_control.h"
 #include "module/com_headers.h"
-#include "state/sink_slots.h"
 #include "module/panel_framework.h"
+#include "state/sink_slots.h"
 
 namespace tamborix {
 
