@@ -96,7 +96,8 @@ run_arch() {  # run_arch <arch>
 # The kernel and wave device contracts on the Win32 implementations.
 run_contract() {  # run_contract <arch>
   local arch=$1
-  [ -n "${loaders[$arch]}" ] || return
+  # Skipped or not built: run_arch has said so.
+  [ -n "${loaders[$arch]}" ] && [ -f "$root/contract_test_$arch.exe" ] || return
   run_groups "$arch: contract" 240 "${loaders[$arch]}" "C:\\tamborix\\contract_test_$arch.exe"
 }
 
