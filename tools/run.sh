@@ -117,6 +117,13 @@ managed=N
 [ "$mode" = desktop ] && managed=Y
 timeout 60 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f \
   >/dev/null 2>&1 || verdict 1 "the Wine prefix's window manager setting could not be made"
+# Unmanaged, Wine draws the caption itself, its buttons' symbols in its own
+# Marlett font (package fonts-wine); this Wine finds no font in its data
+# folder, only in the prefix's, so the prefix gets a copy.
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+fi
 home=$WINEPREFIX/drive_c/tamborix
 mkdir -p "$home"
 cp build/x86_64/tamborix.dll build/x86_64/tamborix_page_host.exe "$home/"

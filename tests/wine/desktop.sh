@@ -12,7 +12,8 @@
 #   2. a second run whose window is destroyed from outside (xdotool
 #      windowclose): the run must end all the same.
 #   3. the page host at 96, 120 and 144 DPI: the whole panel must show;
-#      the pictures are kept.
+#      the pictures are kept. The caption buttons' symbols, which Wine draws
+#      where no window manager runs, must find their font.
 # Pictures go to build/artefacts (or $TAMBORIX_ARTEFACTS). The storage
 # service listens on 127.0.80.1:80, so this needs root; without root or the
 # tools, the stage is skipped with its reason.
@@ -243,8 +244,13 @@ for dpi in 96 120 144; do
   output=$(WINEPREFIX=$prefix WINEDEBUG=-all timeout 60 "$wine_loader_x86_64" \
     'C:\tamborix\tamborix_page_host.exe' 'C:\tamborix\page.html' \
     --screenshot "Z:${work//\//\\}\\dpi.bmp" 2>/dev/null | tr -d '\r')
-  echo "$output" | grep '^panel at'
+  echo "$output" | grep -E '^(panel at|caption symbols)'
   check "$dpi DPI: the whole panel shows" grep -q "^panel at $dpi DPI: .*: all shown$" <<<"$output"
+  if [ "$dpi" = 96 ]; then
+    # Where no window manager runs, Wine draws the caption buttons itself.
+    check "the caption buttons' symbols have their font" grep -qx 'caption symbols: Marlett' \
+      <<<"$output"
+  fi
   if python3 tools/main_job/media.py png "$work/dpi.bmp" "$artefacts/desktop-dpi-$dpi.png"; then
     echo "picture: $artefacts/desktop-dpi-$dpi.png"
   fi

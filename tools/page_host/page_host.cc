@@ -13,7 +13,8 @@
 // session as a user would: REC, SECONDS of recording, STOP, PLAY to its end,
 // a picture of the window (with --screenshot), UPLOAD; then it closes. With
 // --screenshot alone it takes the picture once the panel is ready, says
-// whether the panel's controls fit in the object, and closes. The exit code
+// whether the panel's controls fit in the object and which font the
+// caption buttons' symbols get, and closes. The exit code
 // is 0 when the session ended with OnOKDone, when the picture was taken and
 // the panel fits, or, interactively, when the window was closed.
 //
@@ -213,6 +214,22 @@ bool SayPanelFits(const Host& host) {
   return fits;
 }
 
+// The face of the font that the system's caption buttons are drawn with
+// where no window manager draws them: their symbols are letters of the
+// Marlett font, and any other face shows the letters themselves.
+std::string CaptionSymbolFace() {
+  HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, 0, 0, 0, 0,
+                           L"Marlett");
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, font);
+  char face[LF_FACESIZE] = {};
+  GetTextFaceA(screen, sizeof face, face);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(font);
+  return face;
+}
+
 // Ends the host when the X window behind its window was destroyed from
 // outside (see kWineDisplayWindow).
 void WatchDisplayWindow(Host& host) {
@@ -324,9 +341,9 @@ void SessionTick(Host& host) {
                                                            : "playback did not end");
         if (!host.options.screenshot.empty()) {
           if (SaveScreenshot(host.window, host.options.screenshot)) {
-            Say("screenshot: " + host.options.screenshot);
+            Say("picture taken: " + host.options.screenshot);
           } else {
-            Say("screenshot could not be written: " + host.options.screenshot);
+            Say("picture could not be written: " + host.options.screenshot);
           }
         }
         host.step = Step::kDone;
@@ -357,8 +374,9 @@ void WatchTick(Host& host) {
   if (!host.options.screenshot.empty() && host.options.sessionSeconds == 0 &&
       ++host.readyTicks == 1000 / kWatchTickMs) {
     const bool saved = SaveScreenshot(host.window, host.options.screenshot);
-    Say((saved ? "screenshot: " : "screenshot could not be written: ") + host.options.screenshot);
+    Say((saved ? "picture taken: " : "picture could not be written: ") + host.options.screenshot);
     host.succeeded = saved && SayPanelFits(host);
+    Say("caption symbols: " + CaptionSymbolFace());
     PostMessageW(host.window, WM_CLOSE, 0, 0);
   }
 }
