@@ -84,7 +84,7 @@ set_dpi() {  # set_dpi <dots per inch>: the system DPI of the main job's prefix
   return 0
 }
 cleanup() {
-  [ -n "$run_pid" ] && kill "$run_pid" 2>/dev/null && wait "$run_pid" 2>/dev/null
+  [ -n "$run_pid" ] && kill -- -"$run_pid" 2>/dev/null && wait "$run_pid" 2>/dev/null
   [ -d "$prefix" ] && set_dpi 96
   pulse_stop
   [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
@@ -133,9 +133,10 @@ click() {
   [ -n "$place" ] || return 1
   xdotool mousemove --sync "${place%,*}" "${place#*,}" click 1
 }
-# start_run <log>: tools/run.sh in desktop mode, in the background.
+# start_run <log>: tools/run.sh in desktop mode, in the background, in a
+# process group of its own (run_pid) that a failed check can end whole.
 start_run() {
-  TAMBORIX_PAGE_HOST_BUTTONS=1 bash tools/run.sh >"$1" 2>&1 &
+  TAMBORIX_PAGE_HOST_BUTTONS=1 setsid bash tools/run.sh >"$1" 2>&1 &
   run_pid=$!
 }
 # end_run <seconds>: waits for the run; sets run_status and run_took.
@@ -146,7 +147,7 @@ end_run() {
     sleep 0.1
   done
   if kill -0 "$run_pid" 2>/dev/null; then
-    kill "$run_pid" 2>/dev/null
+    kill -- -"$run_pid" 2>/dev/null
     run_status=timeout
   else
     wait "$run_pid"
@@ -172,8 +173,10 @@ no_screenshot() {  # no_screenshot <log>
 # ---- 1. A session through the window, closed by the window manager ----
 log=$work/run1.log
 start_run "$log"
-# The first run may build and make the Wine prefix.
-if ! wait_for "$log" '^buttons:' 900 || ! wait_for "$log" '^event: OnPlayimg$' 30; then
+# The first run may build and make the Wine prefix; then the host's lines
+# must come while it runs.
+if ! wait_for "$log" '^== The control on the page' 900 || ! wait_for "$log" '^buttons:' 60 ||
+  ! wait_for "$log" '^event: OnPlayimg$' 30; then
   fail "desktop run: the panel became ready" "$(tail -n 3 "$log" | tr '\n' ' ')"
   finish
 fi
