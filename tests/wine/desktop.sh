@@ -23,7 +23,7 @@
 # The last line of the output is "N passed, M failed, K skipped".
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-cd "$repo"
+cd "$repo" || exit 1
 artefacts=${TAMBORIX_ARTEFACTS:-$repo/build/artefacts}
 mkdir -p "$artefacts"
 
@@ -99,7 +99,8 @@ for _ in $(seq 1 50); do
   [ -s "$work/display" ] && break
   sleep 0.1
 done
-export DISPLAY=:$(head -n 1 "$work/display")
+DISPLAY=:$(head -n 1 "$work/display")
+export DISPLAY
 HOME=$work XDG_CONFIG_HOME=$work/config openbox --sm-disable >"$work/openbox.log" 2>&1 &
 wm_pid=$!
 for _ in $(seq 1 50); do
