@@ -76,7 +76,7 @@ session_summary() {
     what="recorded $takes take(s), $takes_with_sound with sound"
   fi
   if [ "$uploads" -gt 0 ]; then
-    what="$what; uploaded $uploads time(s), the service stored $stored_same byte for byte"
+    what="$what; uploaded $uploads time(s); the service stored $stored_same file(s) byte for byte"
   elif [ "$takes" -gt 0 ]; then
     what="$what; nothing was uploaded"
   fi
