@@ -5,7 +5,11 @@
 # wine32 is installed where it can be, but nothing relies on it: some kernels
 # run no 32-bit programs, and the Wine tests find that out for themselves
 # (tools/wine/loaders.sh). A failed wine32 install never fails this step.
-# fonts-wqy-microhei gives Wine the glyphs of the panel's Chinese labels.
+# fonts-wqy-microhei gives Wine the glyphs of the panel's Chinese labels;
+# fonts-wine its own fonts, among them the symbols of the caption buttons it
+# draws where no window manager runs. openbox, xdotool, wmctrl and
+# imagemagick (import) are the desktop, the user's hand and the camera of
+# tests/wine/desktop.sh.
 set -euo pipefail
 
 packages=(
@@ -13,7 +17,8 @@ packages=(
   libasound2-dev libcpp-httplib-dev tinyproxy curl
   mingw-w64 mingw-w64-tools libwine-dev
   wine wine64 xvfb xauth python3
-  pulseaudio pulseaudio-utils fonts-wqy-microhei
+  pulseaudio pulseaudio-utils fonts-wqy-microhei fonts-wine
+  openbox xdotool wmctrl imagemagick
 )
 optional=(wine32:i386)
 

@@ -7,15 +7,16 @@
 # would.
 #
 #   - On a desktop (DISPLAY set and a sound server answering), the window
-#     appears and the user records from the real microphone; closing the
-#     window ends the run.
+#     appears, managed by the desktop's window manager, and the user records
+#     from the real microphone; closing the window ends the run.
 #   - Headless, it starts Xvfb and a private sound server playing a 440 Hz
 #     tone into the microphone, and the host clicks through a whole session:
 #     REC, a few seconds, STOP, PLAY to its end, UPLOAD.
 #
-# It prints the control's events, the saved WAV, what the service stored and
-# the screenshot's path, and ends with one line saying whether the session
-# worked (exit status 0) or not.
+# As they happen, it prints the control's events, each saved WAV with its
+# facts, and what the service stored after each upload; then the path of the
+# screenshot this run made (headless), and one line saying what happened and
+# whether the session worked (exit status 0) or not.
 #
 #   tools/run.sh [page.html] [--headless] [--seconds N]
 set -uo pipefail
@@ -107,8 +108,19 @@ fi
 if [ ! -d "$WINEPREFIX" ]; then
   echo "== Making the Wine prefix $WINEPREFIX (once)"
   wine_boot >/dev/null 2>&1 || verdict 1 "the Wine prefix could not be made"
-  # Without a window manager every window close would otherwise take seconds.
-  wine_managed N
+fi
+# On a desktop its window manager manages the window (caption, moving,
+# closing); under the private Xvfb no window manager runs, and a managed
+# window would make every close wait for one.
+managed=N
+[ "$mode" = desktop ] && managed=Y
+wine_managed "$managed" || verdict 1 "the Wine prefix's window manager setting could not be made"
+# Unmanaged, Wine draws the caption itself, its buttons' symbols in its own
+# Marlett font (package fonts-wine); this Wine finds no font in its data
+# folder, only in the prefix's, so the prefix gets a copy.
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 fi
 home=$WINEPREFIX/drive_c/tamborix
 mkdir -p "$home"
@@ -117,39 +129,33 @@ cp "$page" "$home/page.html"
 timeout 60 "$wine" regsvr32 /s 'C:\tamborix\tamborix.dll' ||
   verdict 1 "regsvr32 could not register tamborix.dll"
 
+# shellcheck source=tools/main_job/follow_host.sh
+. tools/main_job/follow_host.sh
 echo "== The control on the page $page ($mode)"
 if [ "$mode" = desktop ]; then
   echo "   Record, play and upload in the window; close it to end."
-  timeout 3600 "$wine" 'C:\tamborix\tamborix_page_host.exe' 'C:\tamborix\page.html' |
-    tr -d '\r' | tee "$run/host.log"
+  follow_host < <(timeout 3600 "$wine" 'C:\tamborix\tamborix_page_host.exe' 'C:\tamborix\page.html')
 else
-  timeout 180 "$wine" 'C:\tamborix\tamborix_page_host.exe' 'C:\tamborix\page.html' \
-    --session "$seconds" --screenshot 'C:\tamborix\panel.bmp' | tr -d '\r' | tee "$run/host.log"
+  follow_host < <(timeout 180 "$wine" 'C:\tamborix\tamborix_page_host.exe' 'C:\tamborix\page.html' \
+    --session "$seconds" --screenshot "Z:${run//\//\\}\\panel.bmp")
 fi
-host_status=${PIPESTATUS[0]}
+wait $!
+host_status=$?
 
-saved=$(sed -n 's/^recording saved: //p' "$run/host.log" | tail -n 1)
-if [ -n "$saved" ]; then
-  wav=$(timeout 30 "$wine" winepath -u "$saved" 2>/dev/null | tr -d '\r')
-  [ -f "$wav" ] && echo "saved WAV: $wav, $(stat -c %s "$wav") bytes: $(python3 tools/main_job/media.py wav "$wav")"
-fi
-if [ -f "$home/panel.bmp" ]; then
-  python3 tools/main_job/media.py png "$home/panel.bmp" "$run/panel.png" &&
+# The screenshot is this run's only: $run was emptied at the start.
+if [ -f "$run/panel.bmp" ]; then
+  python3 tools/main_job/media.py png "$run/panel.bmp" "$run/panel.png" &&
     echo "screenshot: $run/panel.png"
 fi
-stored=$(find "$run/store" -type f -name '*.wav' | head -n 1)
-if [ -n "$stored" ]; then
-  echo "the service stored: $stored, $(stat -c %s "$stored") bytes"
-fi
 
+[ "$host_status" -eq 0 ] || verdict 1 "the page host ended with status $host_status"
+[ "$stored_differs" -eq 0 ] || verdict 1 "the service stored a file that differs from the recording"
 if [ "$mode" = desktop ]; then
-  [ "$host_status" -eq 0 ] || verdict 1 "the page host ended with status $host_status"
-  verdict 0 "the window was closed${stored:+; the service holds $stored}"
+  verdict 0 "the window was closed; $(session_summary)"
 fi
 grep -qx 'event: OnPlayimg' "$run/host.log" || verdict 1 "the control never said it was ready"
-[ -n "$saved" ] && [ -f "${wav:-}" ] || verdict 1 "no recording was saved"
+[ "$takes" -gt 0 ] || verdict 1 "no recording was saved"
+[ "$takes_with_sound" -gt 0 ] || verdict 1 "the recording holds no sound"
 grep -qx 'event: OnOKDone' "$run/host.log" || verdict 1 "the upload did not succeed"
-[ -n "$stored" ] || verdict 1 "the service stored nothing"
-cmp -s "$wav" "$stored" || verdict 1 "the stored file differs from the recording"
-[ "$host_status" -eq 0 ] || verdict 1 "the page host ended with status $host_status"
-verdict 0 "recorded $(stat -c %s "$wav") bytes of real sound, uploaded, stored byte for byte"
+[ "$stored_same" -gt 0 ] || verdict 1 "the service stored nothing"
+verdict 0 "recorded $(stat -c %s "$last_take") bytes of real sound, uploaded, stored byte for byte"

@@ -11,7 +11,9 @@
 #      programs (the i686 stages are then reported as skipped, with their
 #      reason);
 #   6. the main job end to end (tools/run.sh --headless): its last line, the
-#      stored file and the screenshot.
+#      stored file and the screenshot;
+#   7. the main job on a desktop (tests/wine/desktop.sh): Xvfb with a window
+#      manager, driven with real X input; the panel at 96, 120 and 144 DPI.
 # Ends with one line "tests: N passed, M failed, K skipped". A skip is never a
 # pass, and a stage that did not run to its end for any other reason fails.
 set -uo pipefail
@@ -122,6 +124,12 @@ main_job_checks() {  # prints "N passed, M failed"
 main_job_checks >"$log.checks"
 cat "$log.checks"
 count_summary "$log.checks"
+
+echo "== The main job on a desktop"
+log=build/desktop.log
+bash tests/wine/desktop.sh >"$log" 2>&1
+grep -E '^(FAIL|skip|picture)|passed, ' "$log"
+count_summary "$log"
 
 [ "$broken" -eq 0 ] || echo "a build or test stage did not run to its end"
 echo "tests: $passed passed, $failed failed, $skipped skipped"

@@ -1,7 +1,7 @@
 # Sourced by the Wine test scripts: one way to run a stage under Wine and to
 # count what it checked.
 #
-# A script runs twice. Outside (`harness_outside <seconds> "$0" <args>`), the
+# Most scripts run twice. Outside (`harness_outside <seconds> "$0" <args>`), the
 # harness makes a work folder with a fresh Wine prefix and a results file,
 # runs the script's optional `outside_start`, runs the script again inside a
 # private X server (xvfb-run) under one time limit, stops Wine, runs the
@@ -11,8 +11,12 @@
 # `harness_complete`. A stage that did not reach harness_complete counts as
 # one more failure, whatever it recorded before.
 #
-# The last line outside is "N passed, M failed, K skipped", and every skip
-# is also printed with its reason.
+# A stage that needs its own X server (a desktop with a window manager) calls
+# harness_begin, records its results the same way, and ends with
+# harness_complete and harness_end.
+#
+# The last line is "N passed, M failed, K skipped", and every skip is also
+# printed with its reason.
 #
 # Known while running: HARNESS_WORK (the work folder, kept until the end),
 # WINEPREFIX, and the loaders of tools/wine/loaders.sh.
@@ -21,14 +25,37 @@ harness_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # shellcheck source=tools/wine/loaders.sh
 . "$harness_repo/tools/wine/loaders.sh"
 
-harness_outside() {  # harness_outside <seconds> <script> <args...>
-  local seconds=$1 script=$2 status passed failed skipped
-  shift 2
+# The work folder and the results file of a stage.
+harness_begin() {
   HARNESS_WORK=$(mktemp -d)
   export HARNESS_WORK
   export HARNESS_RESULTS=$HARNESS_WORK/results
-  export WINEPREFIX=$HARNESS_WORK/prefix
   touch "$HARNESS_RESULTS"
+}
+
+# Prints the skips and the summary line, removes the work folder and exits,
+# non-zero when anything failed.
+harness_end() {  # harness_end [<exit status of the stage's run>]
+  local passed failed skipped
+  grep '^skip' "$HARNESS_RESULTS" | sed 's/^skip //'
+  passed=$(grep -c '^pass' "$HARNESS_RESULTS")
+  failed=$(grep -c '^fail' "$HARNESS_RESULTS")
+  skipped=$(grep -c '^skip' "$HARNESS_RESULTS")
+  if ! grep -q '^complete' "$HARNESS_RESULTS"; then
+    echo "the Wine run stopped before its end${1:+ (exit $1)}"
+    failed=$((failed + 1))
+  fi
+  rm -rf "$HARNESS_WORK"
+  echo "$passed passed, $failed failed, $skipped skipped"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+harness_outside() {  # harness_outside <seconds> <script> <args...>
+  local seconds=$1 script=$2 status
+  shift 2
+  harness_begin
+  export WINEPREFIX=$HARNESS_WORK/prefix
   if declare -F outside_start >/dev/null; then
     outside_start
   fi
@@ -39,18 +66,7 @@ harness_outside() {  # harness_outside <seconds> <script> <args...>
   if declare -F outside_end >/dev/null; then
     outside_end
   fi
-  grep '^skip' "$HARNESS_RESULTS" | sed 's/^skip //'
-  passed=$(grep -c '^pass' "$HARNESS_RESULTS")
-  failed=$(grep -c '^fail' "$HARNESS_RESULTS")
-  skipped=$(grep -c '^skip' "$HARNESS_RESULTS")
-  if ! grep -q '^complete' "$HARNESS_RESULTS"; then
-    echo "the Wine run stopped before its end (exit $status)"
-    failed=$((failed + 1))
-  fi
-  rm -rf "$HARNESS_WORK"
-  echo "$passed passed, $failed failed, $skipped skipped"
-  [ "$failed" -eq 0 ]
-  exit
+  harness_end "$status"
 }
 
 pass() {  # pass <check>

@@ -3,8 +3,11 @@
 
   media.py png <in.bmp> <out.png>   converts a 24-bit BMP screenshot to PNG
   media.py wav <file.wav>           prints "<rate> Hz, <bits>-bit, <channels>
-                                    channel(s), <seconds> s, about <f> Hz"
-                                    (f from the zero crossings of the samples)
+                                    channel(s), <seconds> s, about <f> Hz,
+                                    sound (peak <p> %)" or "..., silence"
+                                    (f from the zero crossings of the samples;
+                                    silence: no sample reaches 1 % of full
+                                    scale)
 """
 import struct
 import sys
@@ -59,8 +62,10 @@ def wav_summary(path):
     seconds = len(values) / float(rate * channels)
     crossings = sum(1 for a, b in zip(values, values[1:]) if (a < 0) != (b < 0))
     tone = crossings / 2.0 / seconds if seconds > 0 else 0
-    print("%d Hz, %d-bit, %d channel(s), %.1f s, about %d Hz" % (rate, bits, channels, seconds,
-                                                                  round(tone)))
+    peak = max((abs(v) for v in values), default=0) * 100.0 / 32768
+    sound = "sound (peak %d %%)" % round(peak) if peak >= 1 else "silence"
+    print("%d Hz, %d-bit, %d channel(s), %.1f s, about %d Hz, %s" % (rate, bits, channels, seconds,
+                                                                      round(tone), sound))
 
 
 if __name__ == "__main__":

@@ -3,18 +3,30 @@
 // Plays the part of the web page: reads the control's <object> element from
 // the page, creates the control by its class id, hands the params to
 // IPersistPropertyBag::Load, activates it in place in a window of its own,
-// listens to its events and prints each one as it arrives.
+// listens to its events and prints each one as it arrives. Like a browser,
+// it takes the object's width and height as CSS pixels and scales them by
+// the system's DPI / 96. Each recording the control saves is printed as
+// "recording saved: <path>" once the file is written.
 //
-// Without --session the window stays until the user closes it. With
-// --session the host clicks through a whole session as a user would: REC,
-// SECONDS of recording, STOP, PLAY to its end, a picture of the window (with
-// --screenshot), UPLOAD; then it closes. The exit code is 0 when the session
-// ended with OnOKDone (or, without --session, when the window was closed).
+// Without --session the window stays until the user closes it (or it is
+// destroyed from outside). With --session the host clicks through a whole
+// session as a user would: REC, SECONDS of recording, STOP, PLAY to its end,
+// a picture of the window (with --screenshot), UPLOAD; then it closes. With
+// --screenshot alone it takes the picture once the panel is ready, says
+// whether the panel's controls fit in the object and which font the
+// caption buttons' symbols get, and closes. The exit code
+// is 0 when the session ended with OnOKDone, when the picture was taken and
+// the panel fits, or, interactively, when the window was closed.
+//
+// With TAMBORIX_PAGE_HOST_BUTTONS set in the environment, the host prints
+// the screen position of each button of the panel when it is ready and
+// whenever the window moves, for tests that click them with real input.
 #include <ole2.h>
 #include <olectl.h>
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -28,13 +40,23 @@ namespace {
 
 constexpr UINT_PTR kSessionTimer = 1;
 constexpr UINT kSessionTickMs = 100;
-constexpr int kMargin = 8;
+constexpr UINT_PTR kWatchTimer = 2;
+constexpr UINT kWatchTickMs = 250;
+constexpr int kMargin = 8;  // CSS pixels around the object
+constexpr int kCssDpi = 96;
 
 // Panel controls the session clicks.
 constexpr int kRecButton = 202;
 constexpr int kStopButton = 205;
 constexpr int kPlayButton = 206;
 constexpr int kUploadButton = 207;
+constexpr int kAbortButton = 208;
+
+// Under Wine, the X window behind a top-level window is kept in this window
+// property. Wine removes it when that X window was destroyed from outside
+// (xdotool windowclose, xkill), and keeps the Win32 window without anything
+// on the screen; the host then ends as if it had been closed.
+constexpr char kWineDisplayWindow[] = "__wine_x11_whole_window";
 
 struct Options {
   std::string page;
@@ -43,6 +65,12 @@ struct Options {
 };
 
 enum class Step { kWaitReady, kRecording, kPlaying, kDone };
+
+// What the file at the control's path looked like when last seen.
+struct FileMark {
+  bool present = false;
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+};
 
 struct Host {
   Options options;
@@ -53,6 +81,12 @@ struct Host {
   bool inStep = false;  // a click's handler runs (it may run a modal loop)
   bool succeeded = false;
   int boxes = 0;
+  int dpi = kCssDpi;
+  bool printButtons = false;
+  int readyTicks = 0;       // watch ticks since the panel became ready
+  std::string watchedPath;  // the control's path when last looked at
+  FileMark watchedFile;     // and its file then
+  bool hadDisplayWindow = false;
 };
 
 Host* g_host = nullptr;
@@ -90,6 +124,122 @@ bool ReadOptions(int argc, char** argv, Options* options) {
 void Say(const std::string& line) {
   std::printf("%s\n", line.c_str());
   std::fflush(stdout);
+}
+
+// CSS pixels to device pixels at `dpi`, as a browser scales an object.
+int DevicePixels(int css, int dpi) {
+  return MulDiv(css, dpi, kCssDpi);
+}
+
+FileMark MarkOf(const std::string& path) {
+  FileMark mark;
+  mark.present = !path.empty() &&
+                 GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &mark.data) != 0;
+  return mark;
+}
+
+bool SameMark(const FileMark& a, const FileMark& b) {
+  return a.present == b.present && a.data.nFileSizeLow == b.data.nFileSizeLow &&
+         a.data.nFileSizeHigh == b.data.nFileSizeHigh &&
+         CompareFileTime(&a.data.ftLastWriteTime, &b.data.ftLastWriteTime) == 0;
+}
+
+// Prints "recording saved: <path>" when the file at the control's path was
+// written since the last look. A file that was there when the path was first
+// seen (an older run's) is not this session's recording. STOP and the
+// clock's time-up save on the window's thread, so between two messages the
+// file is either whole or absent.
+void WatchRecording(Host& host) {
+  if (host.site == nullptr || host.site->PanelWindow() == nullptr) {
+    return;
+  }
+  const std::string path = host.site->LocalFullFileName();
+  const FileMark mark = MarkOf(path);
+  if (path != host.watchedPath) {
+    host.watchedPath = path;
+    host.watchedFile = mark;
+    return;
+  }
+  if (mark.present && !SameMark(mark, host.watchedFile)) {
+    Say("recording saved: " + path);
+  }
+  host.watchedFile = mark;
+}
+
+// The screen position of the middle of each button, for a test's clicks.
+void SayButtons(const Host& host) {
+  HWND panel = host.site != nullptr ? host.site->PanelWindow() : nullptr;
+  if (!host.printButtons || panel == nullptr) {
+    return;
+  }
+  static const struct {
+    int id;
+    const char* name;
+  } kButtons[] = {{kRecButton, "REC"},
+                  {kStopButton, "STOP"},
+                  {kPlayButton, "PLAY"},
+                  {kUploadButton, "UPLOAD"},
+                  {kAbortButton, "ABORT"}};
+  std::string line = "buttons:";
+  for (const auto& button : kButtons) {
+    RECT place;
+    GetWindowRect(GetDlgItem(panel, button.id), &place);
+    line += std::string(" ") + button.name + " " + std::to_string((place.left + place.right) / 2) +
+            "," + std::to_string((place.top + place.bottom) / 2);
+  }
+  Say(line);
+}
+
+// Whether every visible control of the panel lies inside the panel, which
+// the host sized as the page's object; prints what it found.
+bool SayPanelFits(const Host& host) {
+  HWND panel = host.site->PanelWindow();
+  RECT client;
+  GetClientRect(panel, &client);
+  RECT needed = {};
+  for (HWND child = GetWindow(panel, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(child)) {
+      continue;
+    }
+    RECT place;
+    GetWindowRect(child, &place);
+    MapWindowPoints(HWND_DESKTOP, panel, reinterpret_cast<POINT*>(&place), 2);
+    UnionRect(&needed, &needed, &place);
+  }
+  const bool fits = needed.right <= client.right && needed.bottom <= client.bottom;
+  Say("panel at " + std::to_string(host.dpi) + " DPI: " + std::to_string(client.right) + " x " +
+      std::to_string(client.bottom) + ", its controls reach " + std::to_string(needed.right) +
+      " x " + std::to_string(needed.bottom) + (fits ? ": all shown" : ": cut off"));
+  return fits;
+}
+
+// The face of the font that the system's caption buttons are drawn with
+// where no window manager draws them: their symbols are letters of the
+// Marlett font, and any other face shows the letters themselves.
+std::string CaptionSymbolFace() {
+  HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, 0, 0, 0, 0,
+                           L"Marlett");
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, font);
+  char face[LF_FACESIZE] = {};
+  GetTextFaceA(screen, sizeof face, face);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(font);
+  return face;
+}
+
+// Ends the host when the X window behind its window was destroyed from
+// outside (see kWineDisplayWindow).
+void WatchDisplayWindow(Host& host) {
+  if (GetPropA(host.window, kWineDisplayWindow) != nullptr) {
+    host.hadDisplayWindow = true;
+  } else if (host.hadDisplayWindow) {
+    host.hadDisplayWindow = false;
+    Say("the window was destroyed from outside");
+    PostMessageW(host.window, WM_CLOSE, 0, 0);
+  }
 }
 
 // Writes the host window's client area as a 24-bit BMP file.
@@ -179,7 +329,7 @@ void SessionTick(Host& host) {
       if (elapsed >= static_cast<DWORD>(host.options.sessionSeconds) * 1000) {
         host.step = Step::kPlaying;
         Click(panel, kStopButton, "STOP");
-        Say("recording saved: " + host.site->LocalFullFileName());
+        WatchRecording(host);
         Click(panel, kPlayButton, "PLAY");
         host.stepStart = GetTickCount();
       }
@@ -191,9 +341,9 @@ void SessionTick(Host& host) {
                                                            : "playback did not end");
         if (!host.options.screenshot.empty()) {
           if (SaveScreenshot(host.window, host.options.screenshot)) {
-            Say("screenshot: " + host.options.screenshot);
+            Say("picture taken: " + host.options.screenshot);
           } else {
-            Say("screenshot could not be written: " + host.options.screenshot);
+            Say("picture could not be written: " + host.options.screenshot);
           }
         }
         host.step = Step::kDone;
@@ -211,17 +361,44 @@ void SessionTick(Host& host) {
   }
 }
 
+// Every kWatchTickMs, in every mode; also while a handler of the panel runs
+// a modal loop.
+void WatchTick(Host& host) {
+  WatchDisplayWindow(host);
+  const bool ready = host.site != nullptr && host.site->EventCount(L"OnPlayimg") > 0;
+  if (!ready) {
+    return;
+  }
+  WatchRecording(host);
+  // --screenshot alone: the picture a second after start-up, once.
+  if (!host.options.screenshot.empty() && host.options.sessionSeconds == 0 &&
+      ++host.readyTicks == 1000 / kWatchTickMs) {
+    const bool saved = SaveScreenshot(host.window, host.options.screenshot);
+    Say((saved ? "picture taken: " : "picture could not be written: ") + host.options.screenshot);
+    host.succeeded = saved && SayPanelFits(host);
+    Say("caption symbols: " + CaptionSymbolFace());
+    PostMessageW(host.window, WM_CLOSE, 0, 0);
+  }
+}
+
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
       if (wParam == kSessionTimer && g_host != nullptr) {
         SessionTick(*g_host);
+      } else if (wParam == kWatchTimer && g_host != nullptr) {
+        WatchTick(*g_host);
       }
       return 0;
     case WM_SIZE:
       if (g_host != nullptr && g_host->site != nullptr) {
-        g_host->site->Move(
-            RECT{kMargin, kMargin, LOWORD(lParam) - kMargin, HIWORD(lParam) - kMargin});
+        const int margin = DevicePixels(kMargin, g_host->dpi);
+        g_host->site->Move(RECT{margin, margin, LOWORD(lParam) - margin, HIWORD(lParam) - margin});
+      }
+      return 0;
+    case WM_MOVE:
+      if (g_host != nullptr) {
+        SayButtons(*g_host);
       }
       return 0;
     case WM_CLOSE:
@@ -265,7 +442,13 @@ int Run(Host& host) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = L"TamborixPageHost";
   RegisterClassW(&windowClass);
-  RECT frame = {0, 0, object.width + 2 * kMargin, object.height + 2 * kMargin};
+  HDC screen = GetDC(nullptr);
+  host.dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const int margin = DevicePixels(kMargin, host.dpi);
+  const int width = DevicePixels(object.width, host.dpi);
+  const int height = DevicePixels(object.height, host.dpi);
+  RECT frame = {0, 0, width + 2 * margin, height + 2 * margin};
   AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
   host.window =
       CreateWindowW(L"TamborixPageHost", Wide(host.options.page).c_str(),
@@ -286,7 +469,7 @@ int Run(Host& host) {
     Say(std::string("event: ") + name);
   });
   host.site = &site;
-  const RECT position = {kMargin, kMargin, kMargin + object.width, kMargin + object.height};
+  const RECT position = {margin, margin, margin + width, margin + height};
   std::string problem;
   if (!site.CreateControl(classId, position, &problem)) {
     Say(problem);
@@ -296,6 +479,8 @@ int Run(Host& host) {
   }
   ShowWindow(host.window, SW_SHOW);
   UpdateWindow(host.window);
+  SayButtons(host);
+  SetTimer(host.window, kWatchTimer, kWatchTickMs, nullptr);
   if (host.options.sessionSeconds > 0) {
     host.stepStart = GetTickCount();
     SetTimer(host.window, kSessionTimer, kSessionTickMs, nullptr);
@@ -309,7 +494,7 @@ int Run(Host& host) {
   }
   host.site = nullptr;
   if (host.options.sessionSeconds == 0) {
-    return 0;
+    return host.options.screenshot.empty() || host.succeeded ? 0 : 1;
   }
   Say(host.succeeded ? "session: the upload succeeded" : "session: the upload did not succeed");
   return host.succeeded ? 0 : 1;
@@ -324,6 +509,10 @@ int main(int argc, char** argv) {
     std::printf("usage: %s <page.html> [--session SECONDS] [--screenshot FILE.bmp]\n", argv[0]);
     return 2;
   }
+  // A browser draws at the system's DPI; so does the host.
+  SetProcessDPIAware();
+  const char* buttons = std::getenv("TAMBORIX_PAGE_HOST_BUTTONS");
+  host.printButtons = buttons != nullptr && *buttons != '\0';
   if (FAILED(OleInitialize(nullptr))) {
     std::printf("OleInitialize failed\n");
     return 1;
