@@ -5,6 +5,7 @@
 # Each build given is registered in one fresh Wine prefix (its own, removed
 # afterwards) and run under one X server (xvfb-run); the i686 build is
 # skipped, with its reason, where the kernel runs no 32-bit programs.
+# TAMBORIX_HOSTILE_ONLY=1 runs only the hostile containers' groups.
 # For the live groups the script starts a private PulseAudio server playing a
 # 440 Hz tone (tests/wine/pulse.sh) and the reference storage service on
 # 127.0.80.1:80 (built with tools/build.sh release when missing; port 80
@@ -47,7 +48,7 @@ if [ "${TAMBORIX_CONTAINERS_INNER:-}" != 1 ]; then
   pulse_start "$work/pulse" || echo "fail the PulseAudio server started" >>"$results"
   TAMBORIX_CONTAINERS_INNER=1 TAMBORIX_WINE_RESULTS="$results" WINEPREFIX="$prefix" \
     TAMBORIX_LIVE_WORK="$work" \
-    timeout 400 xvfb-run -a bash "$0" "$(realpath -m "$1")" "${2:+$(realpath -m "$2")}"
+    timeout 700 xvfb-run -a bash "$0" "$(realpath -m "$1")" "${2:+$(realpath -m "$2")}"
   status=$?
   WINEPREFIX=$prefix timeout 30 /usr/lib/wine/wineserver64 -k >/dev/null 2>&1
   pulse_stop
@@ -103,6 +104,9 @@ if ! wine_boot >/dev/null 2>&1; then
   echo complete >>"$results"
   exit 1
 fi
+# A crash ends the program with its report on standard error, not a dialog.
+timeout 60 "$wine_loader_x86_64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+  /t REG_DWORD /d 0 /f >/dev/null 2>&1
 # Without a window manager every window close waits about 2 s otherwise.
 timeout 60 "$wine_loader_x86_64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
   >/dev/null 2>&1
@@ -144,10 +148,24 @@ run_arch() {  # run_arch <arch> <loader> <build dir>
     return
   fi
   mkdir -p "$TAMBORIX_LIVE_WORK/pictures/$arch"
-  run_groups "$arch:" "$loader" "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
-    "$(windows_path "$TAMBORIX_LIVE_WORK/pictures/$arch")" "$(windows_path "$TAMBORIX_LIVE_WORK/store")"
+  if [ -z "${TAMBORIX_HOSTILE_ONLY:-}" ]; then
+    run_groups "$arch:" "$loader" "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
+      "$(windows_path "$TAMBORIX_LIVE_WORK/pictures/$arch")" \
+      "$(windows_path "$TAMBORIX_LIVE_WORK/store")"
+  fi
+  # The hostile containers' groups, each in a program of its own, with
+  # Wine's heap checking: freed memory is overwritten, so a use of it fails.
+  local group
+  for group in $(grep -ho 'TEST_GROUP(Hostile[A-Za-z]*' "$here"/*.cc | sed 's/TEST_GROUP(//'); do
+    run_groups "$arch heap-checked $group:" env WINEDEBUG=warn+heap "$loader" \
+      "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
+      "$(windows_path "$TAMBORIX_LIVE_WORK/pictures/$arch")" \
+      "$(windows_path "$TAMBORIX_LIVE_WORK/store")" "$group"
+  done
   # Wine takes the system language from the locale it starts in.
-  if localedef -i zh_TW -f UTF-8 "$TAMBORIX_LIVE_WORK/locale/zh_TW.UTF-8" >/dev/null 2>&1; then
+  if [ -n "${TAMBORIX_HOSTILE_ONLY:-}" ]; then
+    :
+  elif localedef -i zh_TW -f UTF-8 "$TAMBORIX_LIVE_WORK/locale/zh_TW.UTF-8" >/dev/null 2>&1; then
     run_groups "$arch zh-TW:" env LOCPATH="$TAMBORIX_LIVE_WORK/locale" LC_ALL=zh_TW.UTF-8 "$loader" \
       "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
       "$(windows_path "$TAMBORIX_LIVE_WORK/pictures/$arch")" \
