@@ -25,6 +25,7 @@ BOOL CALLBACK FreePicture(HWND item, LPARAM) {
     char className[16] = {};
     GetClassNameA(item, className, sizeof className);
     if (lstrcmpiA(className, "Static") == 0) {
+      // NOLINTNEXTLINE(performance-no-int-to-ptr)
       HANDLE old = reinterpret_cast<HANDLE>(SendMessageA(item, STM_SETIMAGE, IMAGE_BITMAP, 0));
       if (old != nullptr) {
         DeleteObject(old);

@@ -164,7 +164,7 @@ run_arch() {  # run_arch <arch> <loader> <build dir>
   done
   # Wine takes the system language from the locale it starts in.
   if [ -n "${TAMBORIX_HOSTILE_ONLY:-}" ]; then
-    :
+    true
   elif localedef -i zh_TW -f UTF-8 "$TAMBORIX_LIVE_WORK/locale/zh_TW.UTF-8" >/dev/null 2>&1; then
     run_groups "$arch zh-TW:" env LOCPATH="$TAMBORIX_LIVE_WORK/locale" LC_ALL=zh_TW.UTF-8 "$loader" \
       "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
