@@ -143,6 +143,32 @@ TEST_GROUP(HostileReleaseInsidePlayimg) {
   CHECK(host.site.refs == 1);
 }
 
+// The page shows the control afresh from inside the first panel's
+// OnPlayimg: the panel made then is the one that stays and records.
+TEST_GROUP(HostileReactivateInsidePlayimg) {
+  Hosted host(kParams);
+  REQUIRE(host.ready);
+  Ref<IOleInPlaceObject> inPlace;
+  REQUIRE(inPlace.From(host.object.get()));
+  host.events.onEvent = [&](DISPID dispid) {
+    if (dispid == kOnPlayimg && host.events.counts[kOnPlayimg] == 1) {
+      inPlace->InPlaceDeactivate();
+      host.object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
+                          static_cast<IOleClientSite*>(&host.site), 0, host.frame.get(), &kPlace);
+    }
+  };
+  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+  CHECK(host.events.counts[kOnPlayimg] == 2);
+  HWND panel = host.Panel();
+  REQUIRE(panel != nullptr && IsWindow(panel));
+  CHECK(CountDescendants(host.frame.get()) == CountDescendants(panel) + 1);
+  Click(panel, kRec);
+  CHECK(RecButtons(panel));
+  PumpFor(1000);
+  Click(panel, kStop);
+  CHECK(ReadyToRecord(panel));
+}
+
 // Deactivated and active again while PLAY's error box is open: once the box
 // is answered, the new panel records.
 TEST_GROUP(HostileReactivateUnderBox) {
