@@ -16,36 +16,70 @@ constexpr char kInvalidLengthText[] = "Invalid second setting > 0 and < 600";
 
 }  // namespace
 
+// One panel on its window: the handler of that window's messages.
+class RecorderControl::PanelBinding : public PanelMessageHandler {
+ public:
+  PanelBinding(RecorderControl& control, PanelWindow& window)
+      : control_(control),
+        window_(window),
+        panel_(control.state_, control.platform_, control.events_, window) {}
+
+  bool OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t* result) override {
+    return control_.Deliver(*this, message, wParam, lParam, result);
+  }
+
+  PanelWindow& window() { return window_; }
+  Panel& panel() { return panel_; }
+
+ private:
+  RecorderControl& control_;
+  PanelWindow& window_;
+  Panel panel_;
+};
+
 RecorderControl::RecorderControl(const Platform& platform) : platform_(platform) {}
 
 RecorderControl::~RecorderControl() {
-  if (window_ != nullptr) {
-    window_->Destroy();
+  while (!panels_.empty()) {
+    PanelBinding* last = panels_.back().get();
+    last->window().Destroy();  // its WM_DESTROY lets the binding go
+    if (!panels_.empty() && panels_.back().get() == last) {
+      panels_.pop_back();  // the window was no longer open
+    }
   }
+  current_ = nullptr;
 }
 
 PanelMessageHandler* RecorderControl::OpenPanel(PanelWindow& window) {
-  if (window_ != nullptr) {
-    window_->Destroy();
+  if (PanelWindow* open = CurrentWindow()) {
+    open->Destroy();
   }
-  window_ = &window;
-  panel_ = std::make_unique<Panel>(state_, platform_, events_, window);
-  return this;
+  panels_.push_back(std::make_unique<PanelBinding>(*this, window));
+  current_ = panels_.back().get();
+  return current_;
 }
 
-bool RecorderControl::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
-                                intptr_t* result) {
-  if (!panel_) {
-    return false;
-  }
+PanelWindow* RecorderControl::CurrentWindow() const {
+  return current_ != nullptr ? &current_->window() : nullptr;
+}
+
+bool RecorderControl::Deliver(PanelBinding& binding, uint32_t message, uintptr_t wParam,
+                              intptr_t lParam, intptr_t* result) {
   if (frameworkHandler_ != nullptr && IsFrameworkMessage(message) &&
       frameworkHandler_->OnMessage(message, wParam, lParam, result)) {
     return true;
   }
-  const bool handled = panel_->OnMessage(message, wParam, lParam, result);
+  const bool handled = binding.panel().OnMessage(message, wParam, lParam, result);
   if (message == kWmDestroy) {
-    panel_.reset();
-    window_ = nullptr;
+    if (current_ == &binding) {
+      current_ = nullptr;
+    }
+    for (auto it = panels_.begin(); it != panels_.end(); ++it) {
+      if (it->get() == &binding) {
+        panels_.erase(it);  // the platform calls this handler no more
+        break;
+      }
+    }
   }
   return handled;
 }
@@ -66,7 +100,7 @@ Result RecorderControl::SetFileName(const WideString& name) {
   }
   state_.wide.fileName = name;
   state_.fileName = narrow;
-  UpdateFullPath(state_, window_, state_.fileName);
+  UpdateFullPath(state_, CurrentWindow(), state_.fileName);
   return kSOk;
 }
 
@@ -84,8 +118,8 @@ Result RecorderControl::SetMaxFileLengthInSecond(const WideString& text, bool* a
   state_.wide.maxLength = text;
   state_.maxLength = narrow;
   state_.maxSeconds = ReadDecimal(state_.maxLength);
-  if (window_ != nullptr) {
-    SetTrackbarRange(*window_, state_.maxSeconds);
+  if (PanelWindow* window = CurrentWindow()) {
+    SetTrackbarRange(*window, state_.maxSeconds);
   }
   return kSOk;
 }

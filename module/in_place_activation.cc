@@ -59,16 +59,25 @@ HRESULT BeginInPlace(RecorderObject* object, IOleClientSite* activeSite, HWND pa
 
   ObjectParts& parts = *object->parts;
   parts.framework.ReadBackColor();
-  parts.window = new Win32PanelWindow(ModuleInstance());
+  auto* window = new Win32PanelWindow(ModuleInstance(), &parts.framework);
+  parts.window = window;
   object->inPlaceActive = TRUE;
-  PanelMessageHandler* handler = parts.control.OpenPanel(*parts.window);
-  if (parent == nullptr || !parts.window->Create(parent, place, handler)) {
-    object->inPlaceActive = FALSE;
+  PanelMessageHandler* handler = parts.control.OpenPanel(*window);
+  const bool made = parent != nullptr ? window->Create(parent, place, handler) : false;
+  if (!made && parent == nullptr) {
     // No window came to be: the panel hears its end all the same.
     intptr_t ignored = 0;
     handler->OnMessage(WM_DESTROY, 0, 0, &ignored);
-    parts.window->Release();
+  }
+  if (parts.window != window) {
+    // The container deactivated the control from inside its first event
+    // (and may have activated it again): that has taken this window away.
+    return object->inPlaceActive ? S_OK : E_FAIL;
+  }
+  if (!made) {
+    object->inPlaceActive = FALSE;
     parts.window = nullptr;
+    window->Release();
     IOleInPlaceSite_OnInPlaceDeactivate(object->inPlaceSite);
     ForgetSite(object);
     return E_FAIL;

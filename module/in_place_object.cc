@@ -44,7 +44,7 @@ HRESULT WINAPI InPlace_UIDeactivate(IOleInPlaceObjectWindowless* iface) {
 }
 
 // Moves the panel to `position`; the part outside `clip` is cut off by a
-// window region.
+// window region, an empty one when the clip misses the panel altogether.
 HRESULT WINAPI InPlace_SetObjectRects(IOleInPlaceObjectWindowless* iface, LPCRECT position,
                                       LPCRECT clip) {
   if (position == nullptr) {
@@ -56,8 +56,9 @@ HRESULT WINAPI InPlace_SetObjectRects(IOleInPlaceObjectWindowless* iface, LPCREC
   }
   RECT visible = *position;
   HRGN region = nullptr;
-  if (clip != nullptr && IntersectRect(&visible, position, clip) &&
-      !EqualRect(&visible, position)) {
+  if (clip != nullptr && !IntersectRect(&visible, position, clip)) {
+    region = CreateRectRgn(0, 0, 0, 0);
+  } else if (clip != nullptr && !EqualRect(&visible, position)) {
     OffsetRect(&visible, -position->left, -position->top);
     region = CreateRectRgnIndirect(&visible);
   }

@@ -54,6 +54,14 @@ void PanelFramework::ReadBackColor() {
   VariantClear(&value);
 }
 
+void PanelFramework::Hold() {
+  IUnknown_AddRef(&object_->IUnknown_inner);
+}
+
+void PanelFramework::Drop() {
+  IUnknown_Release(&object_->IUnknown_inner);  // may end the object
+}
+
 void PanelFramework::TellSiteOfFocus(bool focus) {
   if (!object_->inPlaceActive || object_->clientSite == nullptr) {
     return;

@@ -7,7 +7,10 @@
 // activation of an in-place control (WM_SETFOCUS, WM_KILLFOCUS,
 // WM_MOUSEACTIVATE, which it tells the site about and leaves unhandled).
 // The control hands it those messages first (RecorderControl::
-// SetFrameworkHandler).
+// SetFrameworkHandler). It is also the panel window's PanelKeeper: the
+// object holds a reference of its own while the window hands a message on,
+// so a container that lets go of it inside an event or a box ends it only
+// once the handler has returned.
 //
 // Threading: user-interface thread only.
 #pragma once
@@ -20,7 +23,7 @@ namespace tamborix {
 
 struct RecorderObject;
 
-class PanelFramework : public PanelMessageHandler {
+class PanelFramework : public PanelMessageHandler, public PanelKeeper {
  public:
   explicit PanelFramework(RecorderObject* object) : object_(object) {}
   ~PanelFramework() override;
@@ -34,6 +37,11 @@ class PanelFramework : public PanelMessageHandler {
   bool HasBrush() const { return brush_ != nullptr; }
 
   bool OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t* result) override;
+
+  // PanelKeeper: a reference on the object's own (inner) unknown, which
+  // keeps the object itself alive even when an aggregator has gone.
+  void Hold() override;
+  void Drop() override;
 
  private:
   void TellSiteOfFocus(bool focus);

@@ -85,7 +85,9 @@ class Kernel {
   virtual bool IsLeadByte(unsigned char byte) = 0;
 
   // A modal message box: caption "tamborix", exclamation icon, OK only.
-  // Returns when the user has closed it.
+  // Returns when the user has closed it. Shown on the panel's thread it
+  // belongs to the panel (the container's window is disabled meanwhile);
+  // shown on another thread it has no owner.
   virtual void ShowMessageBox(const std::string& text) = 0;
 
   // The calendar time in whole seconds since 1970-01-01 00:00:00 UTC.

@@ -6,7 +6,8 @@
 // stops the program on a breach). Messages posted to the window, timer
 // ticks and device notices are delivered to the PanelMessageHandler one at a
 // time on that thread, never from inside another handler except while a modal
-// message box runs.
+// message box runs. The Win32 window then takes no commands: a click under a
+// box starts no handler (win32_modal_owner.h).
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "platform/win32/win32_modal_owner.h"
+
 namespace tamborix {
 namespace {
 
@@ -25,9 +27,10 @@ bool Win32FileChooser::ChooseSaveAs(const SaveAsSettings& settings, SaveAsChoice
     }
   }
 
+  const ModalScope modal;
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = nullptr;
+  dialog.hwndOwner = modal.Owner();
   dialog.lpstrFilter = filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path;

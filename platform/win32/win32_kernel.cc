@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/win32/win32_modal_owner.h"
+
 namespace tamborix {
 namespace {
 
@@ -204,7 +206,9 @@ bool Win32Kernel::IsLeadByte(unsigned char byte) {
 }
 
 void Win32Kernel::ShowMessageBox(const std::string& text) {
-  if (MessageBoxA(nullptr, text.c_str(), kMessageBoxCaption, MB_OK | MB_ICONEXCLAMATION) == 0) {
+  const ModalScope modal;
+  if (MessageBoxA(modal.Owner(), text.c_str(), kMessageBoxCaption, MB_OK | MB_ICONEXCLAMATION) ==
+      0) {
     Fail("MessageBoxA");
   }
 }

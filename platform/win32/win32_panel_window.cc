@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/win32_modal_owner.h"
+
 namespace tamborix {
 namespace {
 
@@ -16,9 +18,27 @@ bool ReturnsResultDirectly(UINT message) {
          message == WM_QUERYDRAGICON;
 }
 
+// A picture control loads its bitmap from the template itself and leaves it
+// behind when destroyed; this takes it back and deletes it.
+BOOL CALLBACK FreePicture(HWND item, LPARAM) {
+  if ((GetWindowLongPtrA(item, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
+    char className[16] = {};
+    GetClassNameA(item, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0) {
+      // NOLINTNEXTLINE(performance-no-int-to-ptr)
+      HANDLE old = reinterpret_cast<HANDLE>(SendMessageA(item, STM_SETIMAGE, IMAGE_BITMAP, 0));
+      if (old != nullptr) {
+        DeleteObject(old);
+      }
+    }
+  }
+  return TRUE;
+}
+
 }  // namespace
 
-Win32PanelWindow::Win32PanelWindow(HINSTANCE resources) : resources_(resources) {}
+Win32PanelWindow::Win32PanelWindow(HINSTANCE resources, PanelKeeper* keeper)
+    : resources_(resources), keeper_(keeper) {}
 
 Win32PanelWindow::~Win32PanelWindow() {
   Destroy();
@@ -36,15 +56,24 @@ bool Win32PanelWindow::Create(HWND parent, const RECT& position, PanelMessageHan
   InitCommonControlsEx(&classes);
   handler_ = handler;
   destroying_ = false;
+  // Counted as a handler call: the window's end, should the handler's first
+  // event bring it, waits until the dialog is made.
+  ++depth_;
   HWND made = CreateDialogParamA(resources_, MAKEINTRESOURCEA(kPanelTemplate), parent, DialogProc,
                                  reinterpret_cast<LPARAM>(this));
-  if (made == nullptr) {
-    handler_ = nullptr;
-    return false;
+  if (made != nullptr && window_.load() == made) {
+    SetWindowPos(made, nullptr, position.left, position.top, position.right - position.left,
+                 position.bottom - position.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   }
-  SetWindowPos(made, nullptr, position.left, position.top, position.right - position.left,
-               position.bottom - position.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  return true;
+  --depth_;
+  const bool open = window_.load() != nullptr;
+  if (!open && handler_ != nullptr) {
+    destroyHeldBack_ = true;  // no window came to be: the handler hears its end all the same
+  }
+  if (depth_ == 0) {
+    AfterOutermostCall();  // may delete this
+  }
+  return open;
 }
 
 void Win32PanelWindow::Release() {
@@ -78,11 +107,24 @@ INT_PTR CALLBACK Win32PanelWindow::DialogProc(HWND window, UINT message, WPARAM 
     self = reinterpret_cast<Win32PanelWindow*>(GetWindowLongPtrA(window, DWLP_USER));
   }
   // Messages before WM_INITDIALOG (WM_SETFONT) get the default handling.
-  return self != nullptr ? self->Dispatch(window, message, wParam, lParam) : FALSE;
+  if (self == nullptr) {
+    return FALSE;
+  }
+  PanelKeeper* keeper = self->keeper_;
+  if (keeper != nullptr) {
+    keeper->Hold();
+  }
+  const INT_PTR answer = self->Dispatch(window, message, wParam, lParam);
+  if (keeper != nullptr) {
+    keeper->Drop();  // may end the owner, and this object with it
+  }
+  return answer;
 }
 
 INT_PTR Win32PanelWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) {
+    EnumChildWindows(window, FreePicture, 0);
+    NotePanelClosed(window);
     destroying_ = true;
     if (depth_ > 0) {
       destroyHeldBack_ = true;  // a handler below still uses the panel
@@ -100,9 +142,17 @@ INT_PTR Win32PanelWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPA
   if (handler_ == nullptr) {
     return FALSE;
   }
+  if (message == WM_COMMAND && ModalBoxOpen()) {
+    return FALSE;  // no handler starts inside another's box
+  }
+  if (message == WM_INITDIALOG) {
+    NotePanelOpened(window);
+  }
   intptr_t result = 0;
   ++depth_;
+  NotePanelHandlerEntered(window);
   const bool handled = handler_->OnMessage(message, wParam, lParam, &result);
+  NotePanelHandlerLeft();
   --depth_;
   if (depth_ == 0) {
     AfterOutermostCall();  // may delete this: no member is used below

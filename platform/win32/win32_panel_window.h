@@ -6,7 +6,15 @@
 // still running below, WM_DESTROY is held back and delivered when the
 // outermost handler has returned, so the handler never loses its panel under
 // a running call; the window then is gone, and the handler's operations on
-// it do nothing. Release() likewise deletes the object only then.
+// it do nothing. Release() likewise deletes the object only then. The
+// handler's owner is kept alive the same way: a PanelKeeper holds it across
+// every message the window hands on, so the owner's last reference, let go
+// of inside a handler, ends it only once the outermost call has returned.
+//
+// Boxes and dialogs shown while the window is open belong to it, and no
+// command reaches the handler while one of them is open (win32_modal_owner.h).
+// The banner bitmap that the dialog's picture control loads is deleted with
+// the window.
 //
 // Threading: the thread that made the window, except Post.
 #pragma once
@@ -22,10 +30,21 @@
 
 namespace tamborix {
 
+// What keeps the handler's owner alive while the window hands it a message:
+// Hold before each message, Drop after it. The last Drop may end the owner
+// and, through it, release the window.
+class PanelKeeper {
+ public:
+  virtual ~PanelKeeper() = default;
+  virtual void Hold() = 0;
+  virtual void Drop() = 0;
+};
+
 class Win32PanelWindow : public PanelWindow {
  public:
-  // `resources`: the module whose template 104 and icons are used.
-  explicit Win32PanelWindow(HINSTANCE resources);
+  // `resources`: the module whose template 104 and icons are used; `keeper`
+  // (may be null) must outlive the window.
+  explicit Win32PanelWindow(HINSTANCE resources, PanelKeeper* keeper = nullptr);
   ~Win32PanelWindow() override;
   Win32PanelWindow(const Win32PanelWindow&) = delete;
   Win32PanelWindow& operator=(const Win32PanelWindow&) = delete;
@@ -33,7 +52,9 @@ class Win32PanelWindow : public PanelWindow {
   // Makes the dialog as a child of `parent` and shows it at `position`
   // (parent client coordinates). WM_INITDIALOG and every later message up to
   // WM_DESTROY go to `handler`, which must outlive the window. False when
-  // the dialog cannot be made.
+  // the dialog cannot be made or was destroyed while it was being made; the
+  // handler has then had its WM_DESTROY, and when Release() was called
+  // meanwhile, this object is gone.
   bool Create(HWND parent, const RECT& position, PanelMessageHandler* handler);
   HWND Handle() const { return window_.load(); }
   bool IsOpen() const { return window_.load() != nullptr; }
@@ -68,6 +89,7 @@ class Win32PanelWindow : public PanelWindow {
   void DeleteIfDone();
 
   HINSTANCE resources_;
+  PanelKeeper* keeper_;
   std::atomic<HWND> window_{nullptr};  // read by Post on other threads
   PanelMessageHandler* handler_ = nullptr;
   std::vector<HICON> icons_;

@@ -2,6 +2,7 @@
 // ProgID in its title, activates it in place, moves it with the window, and
 // closes it when destroyed.
 #include "tests/wine/container_util.h"
+#include "tests/wine/live_util.h"
 
 namespace tamborix_wine {
 namespace {
@@ -102,6 +103,90 @@ TEST_GROUP(AtlHostDestroyedFromAnEvent) {
   CHECK(!IsWindow(host));
   CHECK(!IsWindow(panel));
   CHECK(CountDescendants(frame.get()) == 0);
+}
+
+// As above, and the page lets go of the control too: the handler that
+// fired the event returns into a control nobody else holds. Runs under
+// Wine's heap checking (containers.sh).
+TEST_GROUP(HostileAtlReleaseInsideEvent) {
+  AtlLibrary atl;
+  REQUIRE(atl.getControl != nullptr);
+  FrameWindow frame(640, 480);
+  HWND host = CreateHost(frame.get(), 400, 300);
+  REQUIRE(host != nullptr);
+  PumpMessages();
+  Ref<IUnknown> control;
+  REQUIRE(SUCCEEDED(atl.getControl(host, control.Out())) && control);
+  HWND panel = PanelOf(control.get());
+  REQUIRE(panel != nullptr);
+  CountingEventSink events;
+  REQUIRE(events.Connect(control.get()));
+  events.onEvent = [host, &control](DISPID dispid) {
+    if (dispid == kOnAbort) {
+      DestroyWindow(host);
+      control.Reset();
+    }
+  };
+  SendMessageA(GetDlgItem(panel, 208), BM_CLICK, 0, 0);
+  PumpMessages();
+  CHECK(events.counts[kOnAbort] == 1);
+  CHECK(!IsWindow(panel));
+  CHECK(events.refs == 1);  // the control is gone: it held the sink
+}
+
+// The host deactivates and re-activates the control while PLAY's error box
+// is open; once the box is answered, the new panel records.
+TEST_GROUP(HostileAtlReactivateUnderBox) {
+  AtlLibrary atl;
+  REQUIRE(atl.getControl != nullptr);
+  FrameWindow frame(640, 480);
+  HWND host = CreateHost(frame.get(), 400, 300);
+  REQUIRE(host != nullptr);
+  PumpMessages();
+  Ref<IUnknown> control;
+  REQUIRE(SUCCEEDED(atl.getControl(host, control.Out())) && control);
+  HWND panel = PanelOf(control.get());
+  REQUIRE(panel != nullptr);
+  Ref<IRecorderDialog> dialog;
+  Ref<IOleObject> object;
+  Ref<IOleInPlaceObject> inPlace;
+  Ref<IOleClientSite> site;
+  REQUIRE(dialog.From(control.get()) && object.From(control.get()) && inPlace.From(control.get()) &&
+          SUCCEEDED(object->GetClientSite(site.Out())) && site);
+  Bstr name(L"atl-hostile.wav");
+  CHECK_HR(dialog->SetFileName(name.get()), S_OK);
+  BSTR full = nullptr;
+  REQUIRE(SUCCEEDED(dialog->get_LocalFullFileName(&full)) && full != nullptr);
+  const std::wstring path(full);
+  SysFreeString(full);
+  DeleteFileW(path.c_str());
+
+  HRESULT deactivated = E_FAIL, activated = E_FAIL;
+  {
+    UnderNextBox under([&](HWND) {
+      deactivated = inPlace->InPlaceDeactivate();
+      const RECT place = {0, 0, 400, 300};
+      activated = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, host, &place);
+    });
+    EnableWindow(GetDlgItem(panel, 206), TRUE);
+    Click(panel, 206);
+    PumpMessages();
+    CHECK(under.Ran());
+  }
+  CHECK_HR(deactivated, S_OK);
+  CHECK_HR(activated, S_OK);
+  CHECK(!IsWindow(panel));
+  HWND fresh = PanelOf(control.get());
+  REQUIRE(fresh != nullptr && IsWindow(fresh));
+  Click(fresh, 202);
+  CHECK(!IsWindowEnabled(GetDlgItem(fresh, 202)) && IsWindowEnabled(GetDlgItem(fresh, 205)));
+  PumpFor(4000);
+  Click(fresh, 205);
+  CHECK(IsWindowEnabled(GetDlgItem(fresh, 202)) && !IsWindowEnabled(GetDlgItem(fresh, 205)));
+  const Wave wave = ReadWave(path);
+  CHECK(wave.valid && !wave.samples.empty());
+  DestroyWindow(host);
+  PumpMessages();
 }
 
 }  // namespace

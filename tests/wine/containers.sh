@@ -5,6 +5,8 @@
 # Each build given is registered in one fresh Wine prefix and run under one X
 # server (tests/wine/harness.sh); the i686 build is
 # skipped, with its reason, where the kernel runs no 32-bit programs.
+# The hostile containers' groups run each in a program of their own with
+# Wine's heap checking; TAMBORIX_HOSTILE_ONLY=1 runs only those.
 # For the live groups the script starts a private PulseAudio server playing a
 # 440 Hz tone (tools/wine/pulse.sh) and the reference storage service on
 # 127.0.80.1:80 (built with tools/build.sh release when missing; port 80
@@ -61,7 +63,7 @@ if [ "${HARNESS_INSIDE:-}" != 1 ]; then
     done
   }
 
-  harness_outside 400 "$0" "$(realpath -m "$1")" "${2:+$(realpath -m "$2")}"
+  harness_outside 700 "$0" "$(realpath -m "$1")" "${2:+$(realpath -m "$2")}"
 fi
 
 # ---- inside the X server ----
@@ -89,10 +91,21 @@ run_arch() {  # run_arch <arch> <loader> <build dir>
   mkdir -p "$HARNESS_WORK/pictures/$arch"
   pictures=$(windows_path "$HARNESS_WORK/pictures/$arch")
   store=$(windows_path "$HARNESS_WORK/store")
-  run_groups "$arch:" 180 "$loader" "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
-    "$pictures" "$store"
+  if [ -z "${TAMBORIX_HOSTILE_ONLY:-}" ]; then
+    run_groups "$arch:" 180 "$loader" "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
+      "$pictures" "$store"
+  fi
+  # The hostile containers' groups, each in a program of its own, with
+  # Wine's heap checking: freed memory is overwritten, so a use of it fails.
+  local group
+  for group in $(grep -ho 'TEST_GROUP(Hostile[A-Za-z]*' "$here"/*.cc | sed 's/TEST_GROUP(//'); do
+    run_groups "$arch heap-checked $group:" 180 env WINEDEBUG=warn+heap "$loader" \
+      "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" "$pictures" "$store" "$group"
+  done
   # Wine takes the system language from the locale it starts in.
-  if localedef -i zh_TW -f UTF-8 "$HARNESS_WORK/locale/zh_TW.UTF-8" >/dev/null 2>&1; then
+  if [ -n "${TAMBORIX_HOSTILE_ONLY:-}" ]; then
+    true
+  elif localedef -i zh_TW -f UTF-8 "$HARNESS_WORK/locale/zh_TW.UTF-8" >/dev/null 2>&1; then
     run_groups "$arch zh-TW:" 180 env LOCPATH="$HARNESS_WORK/locale" LC_ALL=zh_TW.UTF-8 "$loader" \
       "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" "$pictures" "$store" zh-TW
   else

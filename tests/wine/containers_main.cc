@@ -2,14 +2,16 @@
 // ATL host window, the Win32 panel window on its own, and the panel clicked
 // with real sound.
 //
-//   tamborix_containers <tamborix.dll> [<artefact folder> <store folder> [zh-TW]]
+//   tamborix_containers <tamborix.dll> [<artefact folder> <store folder> [zh-TW | <prefix>]]
 //   tamborix_containers <tamborix.dll> --bench <take seconds>...
 //
 // The live groups leave pictures in the artefact folder and look for uploads
 // in the storage service's folder; without them they fail. With "zh-TW"
 // only the groups for a Traditional Chinese system run (Wine started in that
-// locale), without it all the others. --bench prints the live figures of
-// tools/bench_live.sh instead.
+// locale); with a name prefix such as "Hostile" only the groups whose names
+// start with it (the hostile containers' groups, which containers.sh runs
+// under Wine's heap checking); without either all the others. --bench
+// prints the live figures of tools/bench_live.sh instead.
 #include <string>
 #include <vector>
 
@@ -31,8 +33,18 @@ bool ForChineseSystem(const std::string& name) {
   return name.compare(0, 18, "TraditionalChinese") == 0;
 }
 
+bool IsHostile(const std::string& name) {
+  return name.compare(0, 7, "Hostile") == 0;
+}
+
 bool ForEnglishSystem(const std::string& name) {
-  return !ForChineseSystem(name);
+  return !ForChineseSystem(name) && !IsHostile(name);
+}
+
+std::string gPrefix;
+
+bool WithPrefix(const std::string& name) {
+  return name.compare(0, gPrefix.size(), gPrefix) == 0;
 }
 
 }  // namespace
@@ -57,8 +69,15 @@ int wmain(int argc, wchar_t** argv) {
       gArtefactFolder = argv[2];
       gStoreFolder = argv[3];
     }
-    const bool chinese = argc == 5 && std::wstring(argv[4]) == L"zh-TW";
-    failed = RunGroups(chinese ? ForChineseSystem : ForEnglishSystem);
+    const std::wstring choice = argc == 5 ? argv[4] : L"";
+    if (choice.empty()) {
+      failed = RunGroups(ForEnglishSystem);
+    } else if (choice == L"zh-TW") {
+      failed = RunGroups(ForChineseSystem);
+    } else {
+      gPrefix.assign(choice.begin(), choice.end());
+      failed = RunGroups(WithPrefix);
+    }
   } else {
     failed = 1;
   }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace tamborix_wine {
 
@@ -65,6 +66,37 @@ DWORD WINAPI BoxWatcher::Run(void* self) {
     SendMessageA(box, WM_COMMAND, IDOK, 0);
   }
   return 0;
+}
+
+namespace {
+UnderNextBox* gUnderNextBox = nullptr;
+}  // namespace
+
+UnderNextBox::UnderNextBox(std::function<void(HWND box)> action)
+    : action_(std::move(action)), timer_(::SetTimer(nullptr, 0, 30, &UnderNextBox::Tick)) {
+  gUnderNextBox = this;
+}
+
+UnderNextBox::~UnderNextBox() {
+  ::KillTimer(nullptr, timer_);
+  gUnderNextBox = nullptr;
+}
+
+void CALLBACK UnderNextBox::Tick(HWND, UINT, UINT_PTR, DWORD) {
+  UnderNextBox* self = gUnderNextBox;
+  if (self == nullptr || self->ran_) {
+    return;
+  }
+  HWND box = FindWindowA("#32770", "tamborix");
+  if (box == nullptr || !IsWindowVisible(box) ||
+      GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) {
+    return;
+  }
+  self->ran_ = true;
+  self->action_(box);
+  if (IsWindow(box)) {
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  }
 }
 
 std::string ReadBytes(const std::wstring& path) {

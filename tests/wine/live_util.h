@@ -46,6 +46,24 @@ class BoxWatcher {
   std::vector<std::string> texts_;
 };
 
+// Runs `action` on this thread from inside the modal loop of the next box of
+// the control's (caption "tamborix") that this thread shows, then answers
+// the box with OK. Made before the click that shows the box.
+class UnderNextBox {
+ public:
+  explicit UnderNextBox(std::function<void(HWND box)> action);
+  ~UnderNextBox();
+  UnderNextBox(const UnderNextBox&) = delete;
+  UnderNextBox& operator=(const UnderNextBox&) = delete;
+  bool Ran() const { return ran_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+  std::function<void(HWND box)> action_;
+  UINT_PTR timer_;
+  bool ran_ = false;
+};
+
 // A WAV file's format and samples; `valid` is false when it is not a
 // PCM WAV file.
 struct Wave {
