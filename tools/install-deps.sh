@@ -14,6 +14,7 @@ packages=(
   mingw-w64 mingw-w64-tools libwine-dev
   wine wine64 xvfb xauth python3
   pulseaudio pulseaudio-utils fonts-wqy-microhei
+  wixl msitools gcab cabextract osslsigncode openssl
 )
 optional=(wine32:i386)
 
