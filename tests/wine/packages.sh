@@ -19,7 +19,8 @@
 #     created from a script and unregisters leaving nothing.
 # The 32-bit package runs in a 64-bit prefix (Program Files (x86), the 32-bit
 # registry view); where the kernel runs no 32-bit programs the 64-bit package
-# is tested instead and the 32-bit stage is reported as skipped. The run uses
+# is tested instead and the 32-bit stage is reported as skipped
+# (TAMBORIX_PACKAGE_TEST_ARCH=x86_64 picks the 64-bit package anywhere). The run uses
 # its own prefix in a temporary folder, under one timeout of 420 seconds.
 #
 #   tests/wine/packages.sh
@@ -50,11 +51,12 @@ if [ "${TAMBORIX_WINE_INNER:-}" != 1 ]; then
   results=$(mktemp)
   work=$(mktemp -d)
   trap 'rm -rf "$work" "$results"' EXIT
-  if [ -n "$wine_loader_i686" ]; then
+  if [ -n "$wine_loader_i686" ] && [ "${TAMBORIX_PACKAGE_TEST_ARCH:-i686}" = i686 ]; then
     arch=i686 platform=x86
   else
     arch=x86_64 platform=x64
-    echo "skip i686 packages under Wine: $wine_skip_i686; the x64 package is tested" >>"$results"
+    [ -n "$wine_loader_i686" ] ||
+      echo "skip i686 packages under Wine: $wine_skip_i686; the x64 package is tested" >>"$results"
   fi
 
   # This version's packages, the previous version's (the fourth field one

@@ -24,7 +24,9 @@ class Reader {
  public:
   explicit Reader(const std::string& bytes) : bytes_(bytes) {}
 
-  bool Has(size_t at, size_t size) const { return at <= bytes_.size() && size <= bytes_.size() - at; }
+  bool Has(size_t at, size_t size) const {
+    return at <= bytes_.size() && size <= bytes_.size() - at;
+  }
 
   uint32_t U32(size_t at) {
     if (!Has(at, 4)) {
