@@ -107,8 +107,13 @@ package_arch() {  # package_arch <i686|x86_64>
       ;;
   esac
   local version=${TAMBORIX_PACKAGE_VERSION:-$(cat "$build/tamborix_version.txt")}
-  local product_version
+  local product_version product
   product_version=$(msi_version "$version")
+  # One product code per version and platform: a rebuild of a version is the
+  # same product (the installer refuses it over a different build), never a
+  # second one beside it.
+  product=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' \
+    "$upgrade" "$version")
   folder=$out/$platform
   mkdir -p "$folder"
   local work
@@ -148,7 +153,7 @@ EOF
   cat >"$work/tamborix.wxs" <<EOF
 <?xml version="1.0" encoding="utf-8"?>
 <Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
-  <Product Id="*" Name="Tamborix recorder control ($platform)" Language="1033"
+  <Product Id="{$product}" Name="Tamborix recorder control ($platform)" Language="1033"
            Version="$product_version" Manufacturer="Tamborix" UpgradeCode="{$upgrade}">
     <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"
              Description="Tamborix recorder control $version ($platform)"
