@@ -19,6 +19,7 @@ packages=(
   wine wine64 xvfb xauth python3
   pulseaudio pulseaudio-utils fonts-wqy-microhei fonts-wine
   openbox xdotool wmctrl imagemagick
+  wixl msitools gcab cabextract osslsigncode openssl
 )
 optional=(wine32:i386)
 

@@ -10,6 +10,8 @@
 #      both architectures, or x86_64 alone where the kernel runs no 32-bit
 #      programs (the i686 stages are then reported as skipped, with their
 #      reason);
+#      the installable packages (packages.sh: tools/package.sh's MSI and CAB
+#      installed, repaired, upgraded and removed);
 #   6. the main job end to end (tools/run.sh --headless): its last line, the
 #      stored file and the screenshot;
 #   7. the main job on a desktop (tests/wine/desktop.sh): Xvfb with a window
@@ -105,6 +107,12 @@ echo "== The wave device with real sound under Wine"
 log=build/sound.log
 bash tests/wine/sound.sh build/i686 build/x86_64 >"$log" 2>&1
 grep -E '^(FAIL|skip)|passed, ' "$log"
+count_summary "$log"
+
+echo "== The installable packages under Wine"
+log=build/packages.log
+bash tests/wine/packages.sh >"$log" 2>&1
+grep -E '^(FAIL|i686|timing)|passed, ' "$log"
 count_summary "$log"
 
 echo "== The main job, headless"
