@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The main job: the recorder control itself doing its job. It installs and
+# Runs the recorder control as a user meets it, in a page under Wine. It
+# installs and
 # builds what it needs, starts the reference storage service on
 # 127.0.80.1:80, registers tamborix.dll in a Wine prefix of its own (made on
 # first use, kept in build/wine-prefix), and runs the page host on the example
@@ -40,9 +41,9 @@ verdict() {  # verdict <worked: 0|1> <text>
   local took
   took=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
   if [ "$1" -eq 0 ]; then
-    echo "main job: the session worked: $2 ($took s)"
+    echo "run: the session worked: $2 ($took s)"
   else
-    echo "main job: the session did not work: $2 ($took s)"
+    echo "run: the session did not work: $2 ($took s)"
   fi
   exit "$1"
 }
@@ -129,8 +130,8 @@ cp "$page" "$home/page.html"
 timeout 60 "$wine" regsvr32 /s 'C:\tamborix\tamborix.dll' ||
   verdict 1 "regsvr32 could not register tamborix.dll"
 
-# shellcheck source=tools/main_job/follow_host.sh
-. tools/main_job/follow_host.sh
+# shellcheck source=tools/run/follow_host.sh
+. tools/run/follow_host.sh
 echo "== The control on the page $page ($mode)"
 if [ "$mode" = desktop ]; then
   echo "   Record, play and upload in the window; close it to end."
@@ -144,7 +145,7 @@ host_status=$?
 
 # The screenshot is this run's only: $run was emptied at the start.
 if [ -f "$run/panel.bmp" ]; then
-  python3 tools/main_job/media.py png "$run/panel.bmp" "$run/panel.png" &&
+  python3 tools/run/media.py png "$run/panel.bmp" "$run/panel.png" &&
     echo "screenshot: $run/panel.png"
 fi
 

@@ -12,9 +12,9 @@
 #      reason);
 #      the installable packages (packages.sh: tools/package.sh's MSI and CAB
 #      installed, repaired, upgraded and removed);
-#   6. the main job end to end (tools/run.sh --headless): its last line, the
+#   6. the control run end to end (tools/run.sh --headless): its last line, the
 #      stored file and the screenshot;
-#   7. the main job on a desktop (tests/wine/desktop.sh): Xvfb with a window
+#   7. the control run on a desktop (tests/wine/desktop.sh): Xvfb with a window
 #      manager, driven with real X input; the panel at 96, 120 and 144 DPI.
 # Ends with one line "tests: N passed, M failed, K skipped". A skip is never a
 # pass, and a stage that did not run to its end for any other reason fails.
@@ -115,25 +115,25 @@ bash tests/wine/packages.sh >"$log" 2>&1
 grep -E '^(FAIL|i686|timing)|passed, ' "$log"
 count_summary "$log"
 
-echo "== The main job, headless"
-log=build/main-job.log
+echo "== The control run, headless"
+log=build/run.log
 bash tools/run.sh --headless >"$log" 2>&1
 tail -n 12 "$log"
-main_job_checks() {  # prints "N passed, M failed"
+run_checks() {  # prints "N passed, M failed"
   local ok=0 bad=0
-  if tail -n 1 "$log" | grep -q '^main job: the session worked'; then ok=$((ok + 1)); else
-    bad=$((bad + 1)); echo "FAIL main job: its last line"; fi
+  if tail -n 1 "$log" | grep -q '^run: the session worked'; then ok=$((ok + 1)); else
+    bad=$((bad + 1)); echo "FAIL run: its last line"; fi
   if [ -n "$(find build/run/store -type f -name '*.wav' 2>/dev/null)" ]; then ok=$((ok + 1)); else
-    bad=$((bad + 1)); echo "FAIL main job: the service stored the recording"; fi
+    bad=$((bad + 1)); echo "FAIL run: the service stored the recording"; fi
   if [ -s build/run/panel.png ]; then ok=$((ok + 1)); else
-    bad=$((bad + 1)); echo "FAIL main job: the screenshot"; fi
+    bad=$((bad + 1)); echo "FAIL run: the screenshot"; fi
   echo "$ok passed, $bad failed"
 }
-main_job_checks >"$log.checks"
+run_checks >"$log.checks"
 cat "$log.checks"
 count_summary "$log.checks"
 
-echo "== The main job on a desktop"
+echo "== The control run on a desktop"
 log=build/desktop.log
 bash tests/wine/desktop.sh >"$log" 2>&1
 grep -E '^(FAIL|skip|picture)|passed, ' "$log"

@@ -58,7 +58,7 @@ if [ "${HARNESS_INSIDE:-}" != 1 ]; then
     for picture in "$HARNESS_WORK"/pictures/*/*.bmp; do
       [ -f "$picture" ] || continue
       name=$(basename "$(dirname "$picture")")-$(basename "$picture" .bmp)
-      python3 "$harness_repo/tools/main_job/media.py" png "$picture" "$artefacts/$name.png" &&
+      python3 "$harness_repo/tools/run/media.py" png "$picture" "$artefacts/$name.png" &&
         echo "picture: $artefacts/$name.png"
     done
   }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The main job on a desktop, used as a user would use it. The script starts
+# The control run on a desktop (tools/run.sh), used as a user would use it. The script starts
 # an X server (Xvfb) with a real window manager (openbox) and a private
 # PulseAudio server playing a 440 Hz tone (tools/wine/pulse.sh), runs
 # `tools/run.sh` in desktop mode and drives it with real X input only:
@@ -42,11 +42,11 @@ for tool in Xvfb openbox xdotool wmctrl import pulseaudio pactl; do
   command -v "$tool" >/dev/null || missing="$missing $tool"
 done
 if [ -n "$missing" ]; then
-  skip "the main job on a desktop" "not installed:$missing"
+  skip "the run on a desktop" "not installed:$missing"
   finish
 fi
 if [ "$(id -u)" -ne 0 ]; then
-  skip "the main job on a desktop" "the storage service's port 80 needs root"
+  skip "the run on a desktop" "the storage service's port 80 needs root"
   finish
 fi
 
@@ -55,7 +55,7 @@ xvfb_pid=
 wm_pid=
 run_pid=
 prefix=$repo/build/wine-prefix
-set_dpi() {  # set_dpi <dots per inch>: the system DPI of the main job's prefix
+set_dpi() {  # set_dpi <dots per inch>: the system DPI of the run's prefix
   local key
   for key in 'HKCU\Control Panel\Desktop' \
     'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
@@ -196,7 +196,7 @@ echo "desktop run: ended $run_took s after the close request, status $run_status
 check "desktop run: ends with status 0 within seconds of the close" \
   test "$run_status" = 0 -a "$run_took" -le 10
 check "desktop run: the last line says what was recorded and uploaded" \
-  grep -Eq '^main job: the session worked: .*recorded 1 take\(s\), 1 with sound; uploaded 1' \
+  grep -Eq '^run: the session worked: .*recorded 1 take\(s\), 1 with sound; uploaded 1' \
   <(tail -n 1 "$log")
 # An earlier headless run's picture is no picture of this run.
 check "desktop run: no screenshot reported" no_screenshot "$log"
@@ -236,7 +236,7 @@ for dpi in 96 120 144; do
     check "the caption buttons' symbols have their font" grep -qx 'caption symbols: Marlett' \
       <<<"$output"
   fi
-  if python3 tools/main_job/media.py png "$work/dpi.bmp" "$artefacts/desktop-dpi-$dpi.png"; then
+  if python3 tools/run/media.py png "$work/dpi.bmp" "$artefacts/desktop-dpi-$dpi.png"; then
     echo "picture: $artefacts/desktop-dpi-$dpi.png"
   fi
   rm -f "$work/dpi.bmp"

@@ -32,7 +32,7 @@ report_take() {  # report_take <Windows path>
   mkdir -p "$run/takes"
   last_take=$run/takes/$takes.wav
   cp "$wav" "$last_take"
-  facts=$(python3 tools/main_job/media.py wav "$last_take")
+  facts=$(python3 tools/run/media.py wav "$last_take")
   [[ $facts == *", sound ("* ]] && takes_with_sound=$((takes_with_sound + 1))
   echo "saved WAV: $wav, $(stat -c %s "$last_take") bytes: $facts"
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Small media helpers for the main job, standard library only.
+"""Small media helpers for tools/run.sh and the tests, standard library only.
 
   media.py png <in.bmp> <out.png>   converts a 24-bit BMP screenshot to PNG
   media.py wav <file.wav>           prints "<rate> Hz, <bits>-bit, <channels>
