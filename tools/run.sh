@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Runs the recorder control as a user meets it, in a page under Wine. It
-# installs and
-# builds what it needs, starts the reference storage service on
+# installs and builds what it needs, starts the reference storage service on
 # 127.0.80.1:80, registers tamborix.dll in a Wine prefix of its own (made on
 # first use, kept in build/wine-prefix), and runs the page host on the example
 # page (tools/page_host/example.html), which embeds the control as a page
