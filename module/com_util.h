@@ -5,10 +5,21 @@
 #include <new>
 #include <string>
 
-#include "state/recorder_state.h"
 #include "module/com_headers.h"
+#include "state/recorder_state.h"
 
 namespace tamborix {
+
+// Releases the interface `*pointer` holds, if any, after clearing it, so
+// that whatever the release sets off never finds the pointer still set.
+template <class Interface>
+void ReleaseAndClear(Interface** pointer) {
+  if (*pointer != nullptr) {
+    IUnknown* unknown = reinterpret_cast<IUnknown*>(*pointer);
+    *pointer = nullptr;
+    IUnknown_Release(unknown);
+  }
+}
 
 // Runs `body`, turning an exception into a result code.
 template <class Body>

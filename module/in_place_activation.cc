@@ -1,18 +1,10 @@
 #include "module/in_place_activation.h"
 
+#include "module/com_util.h"
 #include "module/module_state.h"
 
 namespace tamborix {
 namespace {
-
-template <class Interface>
-void ReleaseAndClear(Interface** pointer) {
-  if (*pointer != nullptr) {
-    IUnknown* unknown = reinterpret_cast<IUnknown*>(*pointer);
-    *pointer = nullptr;
-    IUnknown_Release(unknown);
-  }
-}
 
 void ForgetSite(RecorderObject* object) {
   ReleaseAndClear(&object->frame);

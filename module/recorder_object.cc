@@ -52,15 +52,6 @@ const InterfaceEntry* FindInterface(REFIID riid) {
   return nullptr;
 }
 
-template <class Interface>
-void ReleaseAndClear(Interface** pointer) {
-  if (*pointer != nullptr) {
-    IUnknown* unknown = reinterpret_cast<IUnknown*>(*pointer);
-    *pointer = nullptr;
-    IUnknown_Release(unknown);
-  }
-}
-
 void DestroyObject(RecorderObject* object) {
   DeactivateInPlace(object);
   ReleaseAndClear(&object->clientSite);

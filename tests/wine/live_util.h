@@ -80,21 +80,4 @@ int ToneFrequency(const std::vector<int16_t>& samples);
 // The whole file's bytes (empty when it cannot be read).
 std::string ReadBytes(const std::wstring& path);
 
-// The panel as it shows on the screen, kept as a 24-bit picture.
-class PanelPicture {
- public:
-  explicit PanelPicture(HWND panel);
-  // The colour at a point of the panel's client area.
-  COLORREF At(int x, int y) const;
-  // The colour at the centre of dialog item `id`.
-  COLORREF ItemCentre(int id) const;
-  // Writes the picture as a BMP file; false when it cannot.
-  bool Save(const std::wstring& path) const;
-
- private:
-  HWND panel_;
-  int width_ = 0, height_ = 0;
-  std::vector<uint8_t> rows_;  // bottom-up BGR rows, each padded to 4 bytes
-};
-
 }  // namespace tamborix_wine

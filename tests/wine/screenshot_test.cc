@@ -4,6 +4,7 @@
 #include "panel_view/string_table.h"
 #include "tests/wine/live_util.h"
 #include "tests/wine/test_container.h"
+#include "tools/page_host/window_picture.h"
 
 namespace tamborix_wine {
 namespace {
@@ -34,7 +35,8 @@ void TakePicture(HWND panel, COLORREF background, const wchar_t* name) {
     EnableWindow(button, TRUE);
     ShowWindow(button, SW_SHOW);
   }
-  const PanelPicture picture(panel);
+  PumpMessages();
+  const tamborix::WindowPicture picture(panel);
   for (int i = 0; i < 4; ++i) {
     HWND button = GetDlgItem(panel, buttons[i]);
     EnableWindow(button, enabled[i]);

@@ -34,6 +34,7 @@
 
 #include "tools/page_host/host_site.h"
 #include "tools/page_host/page_parser.h"
+#include "tools/page_host/window_picture.h"
 
 namespace tamborix {
 namespace {
@@ -244,43 +245,14 @@ void WatchDisplayWindow(Host& host) {
 
 // Writes the host window's client area as a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::string& path) {
-  RECT client;
-  GetClientRect(window, &client);
-  const int width = client.right;
-  const int height = client.bottom;
-  HDC screen = GetDC(window);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool saved = false;
-  if (bitmap != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    const DWORD imageSize = stride * static_cast<DWORD>(height);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageSize;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), imageSize);
-    saved = static_cast<bool>(out);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
+  const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  if (length <= 0) {
+    return false;
   }
-  DeleteDC(memory);
-  ReleaseDC(window, screen);
-  return saved;
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+  wide.resize(static_cast<size_t>(length) - 1);
+  return WindowPicture(window).Save(wide);
 }
 
 void Click(HWND panel, int id, const char* name) {
