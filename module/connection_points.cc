@@ -389,7 +389,7 @@ HRESULT WINAPI Point_EnumConnections(IConnectionPoint* iface, IEnumConnections**
     } else {
       const PropertySinkList& sinks = parts->propertySinks;
       for (size_t i = 0; i < sinks.PositionCount(); ++i) {
-        IPropertyNotifySink* sink = sinks.Take(i);
+        IPropertyNotifySink* sink = sinks.AddRefAt(i);
         if (sink != nullptr) {
           items.push_back({reinterpret_cast<IUnknown*>(sink), static_cast<DWORD>(i + 1)});
           IPropertyNotifySink_Release(sink);  // the list still holds it

@@ -106,7 +106,7 @@ bool PropertySinkList::Unadvise(DWORD cookie) {
   return true;
 }
 
-IPropertyNotifySink* PropertySinkList::Take(size_t position) const {
+IPropertyNotifySink* PropertySinkList::AddRefAt(size_t position) const {
   IPropertyNotifySink* sink = slots_.At(position);
   if (sink != nullptr) {
     IPropertyNotifySink_AddRef(sink);
@@ -208,7 +208,7 @@ HRESULT RequestPropertyEdit(RecorderObject* object, DISPID dispid) {
   const PropertySinkList& sinks = object->parts->propertySinks;
   const size_t count = sinks.PositionCount();
   for (size_t i = 0; i < count; ++i) {
-    IPropertyNotifySink* sink = sinks.Take(i);
+    IPropertyNotifySink* sink = sinks.AddRefAt(i);
     if (sink == nullptr) {
       continue;
     }
@@ -225,7 +225,7 @@ void NotifyPropertyChanged(RecorderObject* object, DISPID dispid) {
   const PropertySinkList& sinks = object->parts->propertySinks;
   const size_t count = sinks.PositionCount();
   for (size_t i = 0; i < count; ++i) {
-    IPropertyNotifySink* sink = sinks.Take(i);
+    IPropertyNotifySink* sink = sinks.AddRefAt(i);
     if (sink != nullptr) {
       IPropertyNotifySink_OnChanged(sink, dispid);
       IPropertyNotifySink_Release(sink);

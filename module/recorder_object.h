@@ -44,7 +44,7 @@ class PropertySinkList {
   bool Unadvise(DWORD cookie);
   size_t PositionCount() const { return slots_.PositionCount(); }
   // The sink at `position` with a new reference, or null.
-  IPropertyNotifySink* Take(size_t position) const;
+  IPropertyNotifySink* AddRefAt(size_t position) const;
 
  private:
   SinkSlots<IPropertyNotifySink*> slots_;
