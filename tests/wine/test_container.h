@@ -1,7 +1,7 @@
 // A container of our own around the control: client site, in-place site,
 // frame and an ambient IDispatch with a background colour, and the control
-// made, loaded from a property bag and heard in it. The container tests use
-// it, and so can later tests that click the panel's buttons.
+// made, loaded from a property bag and heard in it: the container tests, the
+// live panel tests that click its buttons and the hostile containers use it.
 #pragma once
 
 #include <utility>
