@@ -93,6 +93,17 @@ TYPED_TEST(KernelContract, RemoveAndMoveIntoPlace) {
   EXPECT_FALSE(kernel.RemoveFile("c:\\job.txt"));
 }
 
+TYPED_TEST(KernelContract, MoveWithoutReplacingLeavesAnExistingFile) {
+  Kernel& kernel = this->kernel();
+  this->Put("c:\\new.tmp", "new");
+  this->Put("c:\\job.txt", "old");
+  EXPECT_FALSE(kernel.MoveWithoutReplacing("c:\\new.tmp", "c:\\job.txt"));
+  EXPECT_EQ("old", this->ReadAll("c:\\job.txt"));
+  EXPECT_TRUE(kernel.MoveWithoutReplacing("c:\\new.tmp", "c:\\job-2.txt"));
+  EXPECT_EQ("new", this->ReadAll("c:\\job-2.txt"));
+  EXPECT_EQ("<none>", this->ReadAll("c:\\new.tmp"));
+}
+
 TYPED_TEST(KernelContract, ReadableFileGivesItsSizeWithoutMovingAndAllItsBytes) {
   const std::string bytes("RIFF\0\x01\xFF\r\n", 9);
   this->Put("c:\\a.wav", bytes);
