@@ -141,11 +141,12 @@ TEST_GROUP(LiveFocusLeavesADisabledButton) {
 DWORD WINAPI TypeIntoSaveAs(void* parameter) {
   const auto* path = static_cast<const std::wstring*>(parameter);
   HWND dialog = nullptr;
-  for (int i = 0; i < 500 && dialog == nullptr; ++i) {
+  // Found by its class, the dialog is ready once it is shown.
+  for (int i = 0; i < 500 && (dialog == nullptr || !IsWindowVisible(dialog)); ++i) {
     Sleep(10);
     dialog = FindWindowW(L"#32770", nullptr);
   }
-  if (dialog == nullptr) {
+  if (dialog == nullptr || GetDlgItem(dialog, 0x47C) == nullptr) {
     return 1;
   }
   SendMessageW(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path->c_str()));
