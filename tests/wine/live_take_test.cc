@@ -165,8 +165,8 @@ TEST_GROUP(TraditionalChineseSaveAsInADoubleByteName) {
   HWND panel = host.Panel();
   REQUIRE(panel != nullptr);
   wchar_t folder[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, folder);
-  const std::wstring chosen = std::wstring(folder) + L"\\cp950\\";
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring chosen = std::wstring(folder) + L"cp950\\";
   CreateDirectoryW(chosen.c_str(), nullptr);
   const std::wstring path = chosen + L"\u8A31.wav";
   DeleteFileW(path.c_str());
