@@ -7,8 +7,9 @@
 #   - Wine's script host runs recorder.vbs and recorder.js against the
 #     control, late-bound through its type library;
 #   - tamborix_client.exe drives the control through COM, and
-#     tamborix_module_test.exe checks event firing, the Win32 kernel, and an
-#     upload over Winsock and Win32 threads to a proxy on loopback;
+#     tamborix_module_test.exe checks event firing, the Win32 kernel, an
+#     upload over Winsock and Win32 threads to a proxy on loopback, and that
+#     a worker keeps its module (tamborix_thread_module.dll) loaded;
 #   - regsvr32 /u removes the entries again.
 # A watcher program answers the control's message boxes and logs their texts,
 # which are checked too. Each architecture runs through its own Wine loader
