@@ -53,11 +53,30 @@ std::string LoadText(Kernel& kernel, int baseId) {
 }
 
 void EnableButtons(PanelWindow& window, bool rec, bool stop, bool play, bool upload, bool abort) {
-  window.EnableItem(kRecButton, rec);
-  window.EnableItem(kStopButton, stop);
-  window.EnableItem(kPlayButton, play);
-  window.EnableItem(kUploadButton, upload);
-  window.EnableItem(kAbortButton, abort);
+  const int ids[] = {kRecButton, kStopButton, kPlayButton, kUploadButton, kAbortButton};
+  const bool enabled[] = {rec, stop, play, upload, abort};
+  constexpr int kCount = 5;
+  const int focused = window.FocusedItem();
+  int focusedIndex = -1;
+  for (int i = 0; i < kCount; ++i) {
+    window.EnableItem(ids[i], enabled[i]);
+    if (ids[i] == focused) {
+      focusedIndex = i;
+    }
+  }
+  // A disabled button loses the focus to nowhere, and a keyboard user would
+  // be stuck: it goes on to the next enabled button, round the five (REC to
+  // STOP, STOP to PLAY, PLAY to STOP).
+  if (focusedIndex < 0 || enabled[focusedIndex]) {
+    return;
+  }
+  for (int step = 1; step < kCount; ++step) {
+    const int next = (focusedIndex + step) % kCount;
+    if (enabled[next]) {
+      window.FocusItem(ids[next]);
+      return;
+    }
+  }
 }
 
 void SetTrackbarRange(PanelWindow& window, int32_t maxSeconds) {

@@ -58,6 +58,11 @@ class Kernel {
   // step, so `to` is either the old file or the new one, never missing.
   virtual bool MoveIntoPlace(const std::string& from, const std::string& to) = 0;
 
+  // MoveFileEx without replace-existing: moves `from` to `to` only when no
+  // file or folder is at `to`; false otherwise, and then both stay as they
+  // were.
+  virtual bool MoveWithoutReplacing(const std::string& from, const std::string& to) = 0;
+
   // Opens `path` for reading in binary mode; null when it cannot be opened.
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
 

@@ -40,6 +40,15 @@ class PanelWindow {
   // ShowWindow on dialog item `id` (SW_SHOW or SW_HIDE).
   virtual void ShowItem(int id, bool visible) = 0;
 
+  // The dialog item that has the keyboard focus; 0 when none of the panel's
+  // items has it. A disabled item loses the focus, which then is nowhere
+  // (EnableWindow). A window without keyboard input answers 0 and ignores
+  // FocusItem.
+  virtual int FocusedItem() const { return 0; }
+  // Gives dialog item `id` the keyboard focus as the dialog's own keys do
+  // (WM_NEXTDLGCTL).
+  virtual void FocusItem(int /*id*/) {}
+
   // SendDlgItemMessage: any message to item `id` (trackbar, combo box,
   // progress bar), with the Win32 message numbers and parameter meanings of
   // window_messages.h. CB_ADDSTRING takes a `const char*` in lParam.

@@ -21,6 +21,7 @@ constexpr char kSetFailed[] = "mciSendCommand() did not set parameters!";
 constexpr char kRecordFailed[] = "mciSendCommand() did not record the waveform!";
 constexpr char kSaveFailed[] = "mciSendCommand() did not save the waveform!";
 constexpr char kReplaceFailed[] = "Could not put the recording in place";
+constexpr char kKeptAs[] = "The recording is kept as:";
 constexpr char kCloseFailed[] = "Close Device Error:";
 
 // The device writes the new file next to the old one under this name first.
@@ -81,8 +82,9 @@ intptr_t Recorder::OnRec() {
   return 0;
 }
 
-int Recorder::SaveRecording(const std::string& path) {
+int Recorder::SaveRecording() {
   Kernel& kernel = *platform_.kernel;
+  const std::string path = state_.fullPath;
   const std::string temporary = path + kTemporarySuffix;
   kernel.RemoveFile(temporary);  // a leftover of an earlier failure, if any
 
@@ -96,9 +98,9 @@ int Recorder::SaveRecording(const std::string& path) {
   // The device may hold the file it saved until it is closed.
   CloseDevice();
   if (!kernel.MoveIntoPlace(temporary, path)) {
-    kernel.ShowMessageBox(std::string(kReplaceFailed) + ":" + path);
-    kernel.RemoveFile(temporary);
-    return 0;
+    // The old take stays as it is; the new one is not thrown away.
+    const std::string kept = KeepTake(temporary);
+    kernel.ShowMessageBox(std::string(kReplaceFailed) + ":" + path + "\n" + kKeptAs + kept);
   }
   return 1;
 }
@@ -130,7 +132,7 @@ int Recorder::FinishRecording() {
   // Cleared first so that nothing dispatched while an error box is open
   // sees a recording that is already ending.
   state_.isRecording = 0;
-  return SaveRecording(state_.fullPath);
+  return SaveRecording();
 }
 
 }  // namespace tamborix

@@ -32,11 +32,13 @@ class Recorder {
   // Returns -1 when the device could not be opened, else 0.
   intptr_t OnRec();
 
-  // Writes what has been recorded so far to `path` and closes the device.
-  // The old file at `path` is replaced only once the new one is complete and
-  // the device has let go of it. Returns 1 when the file was written, else 0
+  // Writes what has been recorded so far to fullPath and closes the device.
+  // The old file at fullPath is replaced only once the new one is complete
+  // and the device has let go of it. When it cannot be replaced (another
+  // program holds it open), the old file stays and the new one is kept
+  // beside it (KeepTake). Returns 1 when the take was written, else 0
   // (after showing why).
-  int SaveRecording(const std::string& path);
+  int SaveRecording();
 
   // Closes deviceId; a failure is shown. deviceId keeps its value.
   void CloseDevice();
@@ -45,8 +47,8 @@ class Recorder {
   // alone when the device has no text for it.
   void ShowDeviceError(MciError code, const std::string& message);
 
-  // Ends a running recording: saves it to fullPath and closes the device.
-  // Returns what SaveRecording returned.
+  // Ends a running recording: saves it and closes the device. Returns what
+  // SaveRecording returned.
   int FinishRecording();
 
   // PLAY: opens fullPath on a new device and plays it with an end notice.
@@ -69,6 +71,11 @@ class Recorder {
   void SetTrackbarRange();
 
  private:
+  // Moves the take at `temporary` to the first free name of fileName
+  // numbered from 2 ("take.wav" -> "take-2.wav", "take-3.wav" ...) in the
+  // same folder, or leaves it at `temporary` when none can be had; the
+  // file name, fullPath and the status box follow it. Returns its path.
+  std::string KeepTake(const std::string& temporary);
   void ShowSize(int32_t kilobytes);
   void SetTrackbarPosition(int32_t position);
 

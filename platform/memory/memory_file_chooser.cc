@@ -2,11 +2,13 @@
 
 namespace tamborix {
 
-void MemoryFileChooser::WillChoose(const std::string& fullPath) {
+void MemoryFileChooser::WillChoose(const std::string& fullPath, const std::string& fileName) {
   SaveAsChoice choice;
   choice.fullPath = fullPath;
   const size_t slash = fullPath.rfind('\\');
-  choice.fileName = slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
+  choice.fileName = !fileName.empty()            ? fileName
+                    : slash == std::string::npos ? fullPath
+                                                 : fullPath.substr(slash + 1);
   script_.emplace_back(choice);
 }
 

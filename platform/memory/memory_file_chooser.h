@@ -15,8 +15,9 @@ namespace tamborix {
 class MemoryFileChooser : public FileChooser {
  public:
   // The next dialog is confirmed with `fullPath`; the name is the part after
-  // the last backslash.
-  void WillChoose(const std::string& fullPath);
+  // the last backslash, or `fileName` when given (a double-byte name may end
+  // in a backslash byte).
+  void WillChoose(const std::string& fullPath, const std::string& fileName = std::string());
   // The next dialog is cancelled.
   void WillCancel();
 

@@ -271,6 +271,21 @@ bool MemoryKernel::MoveIntoPlace(const std::string& from, const std::string& to)
   return true;
 }
 
+bool MemoryKernel::MoveWithoutReplacing(const std::string& from, const std::string& to) {
+  uiThread_.Check("MemoryKernel::MoveWithoutReplacing");
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto source = files_.find(from);
+  if (source == files_.end() || held_.count(from) != 0 || files_.count(to) != 0 ||
+      directories_.count(FolderKey(to)) != 0 || IsDriveRoot(to) ||
+      !FolderExistsLocked(ParentOf(to))) {
+    return false;
+  }
+  std::string bytes = std::move(source->second);
+  files_.erase(source);
+  files_[to] = std::move(bytes);
+  return true;
+}
+
 std::unique_ptr<ReadableFile> MemoryKernel::OpenForReading(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (failOpens_ > 0) {
@@ -295,6 +310,17 @@ uint16_t MemoryKernel::DefaultLanguageId() {
 void MemoryKernel::SetCodePage(CodePage codePage) {
   std::lock_guard<std::mutex> lock(mutex_);
   codePage_ = codePage;
+}
+
+void MemoryKernel::SetLeadBytes(unsigned char first, unsigned char last) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  firstLeadByte_ = first;
+  lastLeadByte_ = last;
+}
+
+bool MemoryKernel::IsLeadByte(unsigned char byte) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return byte >= firstLeadByte_ && byte <= lastLeadByte_;
 }
 
 std::string MemoryKernel::WideToNarrow(const std::u16string& text) {

@@ -37,6 +37,10 @@ class MemoryKernel : public Kernel {
   // cannot hold every character.
   enum class CodePage { kUtf8, kLatin1 };
   void SetCodePage(CodePage codePage);
+  // Lead bytes of a double-byte code page (0x81..0xFE for code page 950)
+  // for IsLeadByte; none by default, as in UTF-8. Conversions stay as the
+  // code page above has them.
+  void SetLeadBytes(unsigned char first, unsigned char last);
   // Fixes the calendar time; from then on it follows the clock from there.
   void SetNow(int64_t secondsSince1970);
 
@@ -55,8 +59,9 @@ class MemoryKernel : public Kernel {
 
   // Faults: the next `count` calls of the operation fail.
   void FailMoveIntoPlace(int count = 1);
-  // A device holds `path` open (a saved recording until its device is
-  // closed): while held, the file can be neither removed nor moved.
+  // A device or another program holds `path` open without sharing (a saved
+  // recording until its device is closed, a take in a media player): while
+  // held, the file can be neither removed, moved nor replaced.
   void HoldOpen(const std::string& path);
   void LetGo(const std::string& path);
   void FailOpenForReading(int count = 1);
@@ -76,13 +81,14 @@ class MemoryKernel : public Kernel {
   bool MakeDirectory(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   bool MoveIntoPlace(const std::string& from, const std::string& to) override;
+  bool MoveWithoutReplacing(const std::string& from, const std::string& to) override;
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   uint16_t DefaultLanguageId() override;
   std::string WideToNarrow(const std::u16string& text) override;
   bool WideToNarrowExact(const std::u16string& text, std::string* narrow) override;
   std::u16string NarrowToWide(const std::string& text) override;
   std::string Utf8ToNarrow(const std::string& text) override;
-  bool IsLeadByte(unsigned char /*byte*/) override { return false; }
+  bool IsLeadByte(unsigned char byte) override;
   void ShowMessageBox(const std::string& text) override;
   int64_t Now() override;
 
@@ -94,6 +100,7 @@ class MemoryKernel : public Kernel {
   std::map<std::string, std::string> environment_;
   uint16_t languageId_ = 0x0409;
   CodePage codePage_ = CodePage::kUtf8;
+  unsigned char firstLeadByte_ = 1, lastLeadByte_ = 0;  // none
   bool nowFixed_ = false;
   int64_t fixedNow_ = 0;
   int64_t fixedAtMs_ = 0;

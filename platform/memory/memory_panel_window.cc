@@ -84,6 +84,7 @@ void MemoryPanelWindow::Destroy() {
   }
   handler_ = nullptr;
   timers_.clear();
+  focused_ = 0;
   std::lock_guard<std::mutex> lock(postedMutex_);
   acceptingPosts_ = false;
   posted_.clear();
@@ -138,6 +139,7 @@ bool MemoryPanelWindow::Click(int id) {
   if (item == nullptr || !item->enabled || !item->visible) {
     return false;
   }
+  focused_ = id;
   Deliver(kWmCommand, MakeWParam(static_cast<uint32_t>(id), kBnClicked),
           static_cast<intptr_t>(ItemHandle(id)));
   PumpMessages();
@@ -206,6 +208,16 @@ void MemoryPanelWindow::EnableItem(int id, bool enabled) {
   uiThread_.Check("MemoryPanelWindow::EnableItem");
   if (ItemState* item = Find(id)) {
     item->enabled = enabled;
+    if (!enabled && focused_ == id) {
+      focused_ = 0;
+    }
+  }
+}
+
+void MemoryPanelWindow::FocusItem(int id) {
+  uiThread_.Check("MemoryPanelWindow::FocusItem");
+  if (Find(id) != nullptr) {
+    focused_ = id;
   }
 }
 

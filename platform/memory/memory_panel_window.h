@@ -49,8 +49,8 @@ class MemoryPanelWindow : public PanelWindow, public MemoryClock::Source {
   bool IsOpen() const { return handler_ != nullptr; }
 
   // A user's click on a button: ignored (false) when the window is closed or
-  // the item is missing, disabled or hidden; otherwise sends WM_COMMAND (id,
-  // BN_CLICKED) synchronously and pumps.
+  // the item is missing, disabled or hidden; otherwise gives it the keyboard
+  // focus, sends WM_COMMAND (id, BN_CLICKED) synchronously and pumps.
   bool Click(int id);
   // A raw WM_COMMAND with any notification code, as another window could send
   // it (no enabled check, no pumping). Returns the handler's result, 0 when
@@ -92,6 +92,10 @@ class MemoryPanelWindow : public PanelWindow, public MemoryClock::Source {
   void SetItemText(int id, const std::string& text) override;
   void EnableItem(int id, bool enabled) override;
   void ShowItem(int id, bool visible) override;
+  // The focus is on no item when the window opens; disabling the focused
+  // item leaves it nowhere, as on Windows.
+  int FocusedItem() const override { return focused_; }
+  void FocusItem(int id) override;
   intptr_t SendItemMessage(int id, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
   void SetItemIcon(int id, int iconId) override;
   // A period below 10 ms counts as 10 ms, as on Windows.
@@ -133,6 +137,7 @@ class MemoryPanelWindow : public PanelWindow, public MemoryClock::Source {
   std::map<int, ItemState> items_;
   std::map<int, Kind> kinds_;
   std::map<uint32_t, Timer> timers_;
+  int focused_ = 0;  // the item with the keyboard focus, 0 for none
   std::vector<MessageRecord> messages_;
   // Posted messages and whether posts are taken; guarded because Post may
   // come from any thread.

@@ -1,5 +1,6 @@
 #include "platform/posix/posix_kernel.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -10,8 +11,8 @@
 #include <ctime>
 #include <utility>
 
-#include "platform/shared/unicode_text.h"
 #include "platform/posix/posix_language.h"
+#include "platform/shared/unicode_text.h"
 
 namespace tamborix {
 namespace {
@@ -120,6 +121,15 @@ bool PosixKernel::MoveIntoPlace(const std::string& from, const std::string& to) 
   const std::string localTo = LocalPath(to);
   if (std::rename(localFrom.c_str(), localTo.c_str()) != 0) {
     return Fail("rename " + localFrom + " " + localTo);
+  }
+  return true;
+}
+
+bool PosixKernel::MoveWithoutReplacing(const std::string& from, const std::string& to) {
+  const std::string localFrom = LocalPath(from);
+  const std::string localTo = LocalPath(to);
+  if (::renameat2(AT_FDCWD, localFrom.c_str(), AT_FDCWD, localTo.c_str(), RENAME_NOREPLACE) != 0) {
+    return Fail("renameat2 " + localFrom + " " + localTo);
   }
   return true;
 }

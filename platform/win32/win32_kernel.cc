@@ -169,6 +169,10 @@ bool Win32Kernel::MoveIntoPlace(const std::string& from, const std::string& to) 
              : Fail("MoveFileExA " + from + " " + to);
 }
 
+bool Win32Kernel::MoveWithoutReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), 0) ? true : Fail("MoveFileExA " + from + " " + to);
+}
+
 std::unique_ptr<ReadableFile> Win32Kernel::OpenForReading(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -22,6 +22,7 @@ class Win32Kernel : public Kernel {
   bool MakeDirectory(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   bool MoveIntoPlace(const std::string& from, const std::string& to) override;
+  bool MoveWithoutReplacing(const std::string& from, const std::string& to) override;
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   uint16_t DefaultLanguageId() override;
   std::string WideToNarrow(const std::u16string& text) override;

@@ -205,6 +205,21 @@ void Win32PanelWindow::ShowItem(int id, bool visible) {
   }
 }
 
+int Win32PanelWindow::FocusedItem() const {
+  HWND window = window_.load();
+  HWND focus = GetFocus();
+  if (window == nullptr || focus == nullptr || GetParent(focus) != window) {
+    return 0;
+  }
+  return GetDlgCtrlID(focus);
+}
+
+void Win32PanelWindow::FocusItem(int id) {
+  if (HWND window = window_.load()) {
+    SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, id)), TRUE);
+  }
+}
+
 intptr_t Win32PanelWindow::SendItemMessage(int id, uint32_t message, uintptr_t wParam,
                                            intptr_t lParam) {
   HWND window = window_.load();

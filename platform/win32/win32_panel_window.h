@@ -71,6 +71,8 @@ class Win32PanelWindow : public PanelWindow {
   void SetItemText(int id, const std::string& text) override;
   void EnableItem(int id, bool enabled) override;
   void ShowItem(int id, bool visible) override;
+  int FocusedItem() const override;
+  void FocusItem(int id) override;
   intptr_t SendItemMessage(int id, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
   void SetItemIcon(int id, int iconId) override;
   void SetTimer(uint32_t timerId, uint32_t periodMs) override;

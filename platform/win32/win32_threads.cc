@@ -41,14 +41,19 @@ class Win32Event : public AutoResetEvent {
 struct ThreadStart {
   std::function<void()> body;
   Win32Threads* threads;
+  HMODULE module;  // a reference on the module that holds this code
 
+  // Once the count is lowered, the module may be let go of by everyone else
+  // (DllCanUnloadNow); the thread's own reference keeps it loaded until
+  // FreeLibraryAndExitThread, which never returns into it, drops that.
   static DWORD WINAPI Run(LPVOID argument) {
     auto* start = static_cast<ThreadStart*>(argument);
     start->body();
     Win32Threads* threads = start->threads;
+    HMODULE module = start->module;
     delete start;
     threads->running_.fetch_sub(1);
-    return 1;
+    FreeLibraryAndExitThread(module, 1);
   }
 };
 
@@ -66,13 +71,20 @@ std::unique_ptr<AutoResetEvent> Win32Threads::CreateAutoResetEvent(bool initiall
 }
 
 bool Win32Threads::StartThread(std::function<void()> body) {
-  auto* start = new ThreadStart{std::move(body), this};
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                          reinterpret_cast<LPCWSTR>(&ThreadStart::Run), &module)) {
+    lastError = Win32Error::FromLastError("GetModuleHandleExW");
+    return false;
+  }
+  auto* start = new ThreadStart{std::move(body), this, module};
   running_.fetch_add(1);
   HANDLE thread = CreateThread(nullptr, 0, &ThreadStart::Run, start, 0, nullptr);
   if (thread == nullptr) {
     lastError = Win32Error::FromLastError("CreateThread");
     running_.fetch_sub(1);
     delete start;
+    FreeLibrary(module);
     return false;
   }
   CloseHandle(thread);

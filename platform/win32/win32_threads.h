@@ -17,7 +17,8 @@ class Win32Threads : public Threads {
   bool StartThread(std::function<void()> body) override;
 
   // How many threads started here have not yet ended. The module stays
-  // loaded while any runs, since their code lives in it.
+  // loaded while any runs, since their code lives in it: each thread holds a
+  // reference on it, which it drops only as it exits, after this count.
   long RunningCount() const { return running_.load(); }
 
  private:

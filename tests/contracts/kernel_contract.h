@@ -67,6 +67,19 @@ TYPED_TEST_P(KernelContract, RemoveAndMoveIntoPlace) {
   EXPECT_FALSE(kernel.RemoveFile(target));
 }
 
+TYPED_TEST_P(KernelContract, MoveWithoutReplacingLeavesAnExistingFile) {
+  Kernel& kernel = this->kernel();
+  const std::string temporary = this->Path("new.tmp");
+  const std::string target = this->Path("job.txt");
+  this->Put(temporary, "new");
+  this->Put(target, "old");
+  EXPECT_FALSE(kernel.MoveWithoutReplacing(temporary, target));
+  EXPECT_EQ("old", this->ReadAll(target));
+  EXPECT_TRUE(kernel.MoveWithoutReplacing(temporary, this->Path("job-2.txt")));
+  EXPECT_EQ("new", this->ReadAll(this->Path("job-2.txt")));
+  EXPECT_EQ("<none>", this->ReadAll(temporary));
+}
+
 TYPED_TEST_P(KernelContract, ReadableFileGivesItsSizeWithoutMovingAndAllItsBytes) {
   const std::string bytes("RIFF\0\x01\xFF\r\n", 9);
   const std::string path = this->Path("a.wav");
@@ -118,7 +131,7 @@ TYPED_TEST_P(KernelContract, AnyThreadMayOpenFilesAndReadTheClock) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(KernelContract, MakeDirectoryMakesOneLevelAndFailsWhenItExists,
-                            RemoveAndMoveIntoPlace,
+                            RemoveAndMoveIntoPlace, MoveWithoutReplacingLeavesAnExistingFile,
                             ReadableFileGivesItsSizeWithoutMovingAndAllItsBytes,
                             PlainTextSurvivesTheRoundTripAndANarrowCopyEndsAtNul,
                             AnyThreadMayOpenFilesAndReadTheClock);

@@ -58,6 +58,30 @@ TEST_F(PanelTest, TimeUpMakesThePanelReady) {
   EXPECT_EQ(EnabledButtons(), kReady);
 }
 
+// A disabled button loses the keyboard focus; it goes on to the button that
+// continues what the keyboard user did, never nowhere.
+TEST_F(PanelTest, TheFocusLeavesEveryButtonThatIsDisabled) {
+  ASSERT_EQ(control.SetMaxFileLengthInSecond(u"2"), kSOk);
+  Open();
+  ASSERT_TRUE(window.Click(kRecButton));
+  EXPECT_EQ(window.FocusedItem(), kStopButton);
+  ASSERT_TRUE(window.Click(kStopButton));
+  EXPECT_EQ(window.FocusedItem(), kPlayButton);
+  ASSERT_TRUE(window.Click(kPlayButton));
+  EXPECT_EQ(window.FocusedItem(), kStopButton);
+  Seconds(2);  // the playback's end notice
+  EXPECT_EQ(EnabledButtons(), kReady);
+  EXPECT_EQ(window.FocusedItem(), kPlayButton);
+  ASSERT_TRUE(window.Click(kRecButton));
+  Seconds(3);  // time-up
+  EXPECT_EQ(window.FocusedItem(), kPlayButton);
+  // Only a focused button that is disabled passes the focus on.
+  window.FocusItem(kLengthCombo);
+  window.SendCommand(kRecButton, kBnClicked);
+  EXPECT_EQ(EnabledButtons(), "STOP");
+  EXPECT_EQ(window.FocusedItem(), kLengthCombo);
+}
+
 TEST_F(PanelTest, StopWhileIdleOnlySetsTheReadyButtons) {
   Open();
   NewCommands();

@@ -57,6 +57,21 @@ TEST_F(FileChooserTest, ChoiceSetsFolderNameAndStatusBox) {
   EXPECT_EQ(control.state().fullPath, "take2.wavtake2.wav");
 }
 
+// Code page 950: the second byte of a double-byte character may be a
+// backslash byte (B3 5C), which is no separator.
+TEST_F(FileChooserTest, TheFolderEndsAtTheLastBackslashCharacter) {
+  memory.kernel.SetLeadBytes(0x81, 0xFE);
+  chooser.WillChoose("D:\\rec\\\xB3\x5C.wav", "\xB3\x5C.wav");
+  window.SendCommand(kChooserButton, kBnClicked);
+  EXPECT_EQ(control.state().folder, "D:\\rec\\");
+  EXPECT_EQ(control.state().fullPath, "D:\\rec\\\xB3\x5C.wav");
+
+  chooser.WillChoose("D:\\\xB3\x5C\\\xB3\x5C", "\xB3\x5C");
+  window.SendCommand(kChooserButton, kBnClicked);
+  EXPECT_EQ(control.state().folder, "D:\\\xB3\x5C\\");
+  EXPECT_EQ(control.state().fullPath, "D:\\\xB3\x5C\\\xB3\x5C");
+}
+
 TEST_F(FileChooserTest, OnlyAClickRunsIt) {
   EXPECT_EQ(window.SendCommand(kChooserButton, 1), 0);
   EXPECT_TRUE(chooser.Shown().empty());

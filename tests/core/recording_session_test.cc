@@ -130,7 +130,9 @@ TEST_F(RecordingTest, AFailedCloseShowsTwoColonsBeforeTheDeviceText) {
   // recording cannot be put in place either.
   EXPECT_EQ(Boxes(),
             (std::vector<std::string>{"Close Device Error::" + DeviceText(kMciErrInvalidDeviceId),
-                                      "Could not put the recording in place:" + state().fullPath}));
+                                      "Could not put the recording in place:c:\\lumo_default.wav\n"
+                                      "The recording is kept as:c:\\lumo_default.wav.tmp"}));
+  EXPECT_EQ(state().fullPath, kTemporary);
   EXPECT_EQ(EnabledButtons(), "REC PLAY UPLOAD ABORT");
 }
 
@@ -165,20 +167,36 @@ TEST_F(RecordingTest, AFailedSaveKeepsTheOldRecording) {
   EXPECT_EQ(EnabledButtons(), "REC PLAY UPLOAD ABORT");
 }
 
-TEST_F(RecordingTest, AFailedReplaceKeepsTheOldRecordingAndDropsTheNewOne) {
+// Another program holds the previous take open without sharing: it stays as
+// it is, and the new take is kept under the first free numbered name beside
+// it, which the panel's path follows.
+TEST_F(RecordingTest, ATakeThatCannotReplaceAHeldOneIsKeptBesideIt) {
+  constexpr char kEarlier[] = "c:\\lumo_default-2.wav";
+  constexpr char kKept[] = "c:\\lumo_default-3.wav";
   Open();
   memory.kernel.WriteFile(kPath, "the old recording");
-  ASSERT_TRUE(window.Click(kRecButton));
-  Seconds(2);
-  memory.kernel.FailMoveIntoPlace();
-  ASSERT_TRUE(window.Click(kStopButton));
+  memory.kernel.WriteFile(kEarlier, "kept earlier");
+  memory.kernel.HoldOpen(kPath);
+  RecordFor(3);
 
   EXPECT_EQ(Boxes(),
-            std::vector<std::string>{"Could not put the recording in place:c:\\lumo_default.wav"});
+            std::vector<std::string>{"Could not put the recording in place:c:\\lumo_default.wav\n"
+                                     "The recording is kept as:c:\\lumo_default-3.wav"});
   std::string bytes;
   ASSERT_TRUE(memory.kernel.ReadFile(kPath, &bytes));
   EXPECT_EQ(bytes, "the old recording");
+  ASSERT_TRUE(memory.kernel.ReadFile(kEarlier, &bytes));
+  EXPECT_EQ(bytes, "kept earlier");
+  EXPECT_EQ(SoundOf(memory.kernel, kKept).size(), 3u * 16000u);
   EXPECT_FALSE(memory.kernel.FileExists(kTemporary));
+  EXPECT_EQ(state().fullPath, kKept);
+  EXPECT_EQ(Item(kStatusBox).text, kKept);
+  EXPECT_EQ(control.LocalFullFileName(), WideString(u"c:\\lumo_default-3.wav"));
+  EXPECT_EQ(control.SoundFileName(), WideString(u"lumo_default-3.wav"));
+  EXPECT_EQ(EnabledButtons(), "REC PLAY UPLOAD ABORT");
+  ASSERT_TRUE(window.Click(kPlayButton));
+  EXPECT_EQ(memory.device.Commands().back().command, kMciPlay);
+  EXPECT_EQ(memory.device.Commands()[memory.device.Commands().size() - 2].element, kKept);
 }
 
 TEST_F(RecordingTest, ASuccessfulSaveReplacesTheOldRecording) {

@@ -7,8 +7,9 @@
 #   - Wine's script host runs recorder.vbs and recorder.js against the
 #     control, late-bound through its type library;
 #   - tamborix_client.exe drives the control through COM, and
-#     tamborix_module_test.exe checks event firing, the Win32 kernel, and an
-#     upload over Winsock and Win32 threads to a proxy on loopback;
+#     tamborix_module_test.exe checks event firing, the Win32 kernel, an
+#     upload over Winsock and Win32 threads to a proxy on loopback, and that
+#     a worker keeps its module (tamborix_thread_module.dll) loaded;
 #   - regsvr32 /u removes the entries again.
 # A watcher program answers the control's message boxes and logs their texts,
 # which are checked too. Each architecture runs through its own Wine loader
@@ -189,7 +190,8 @@ run_arch() {  # run_arch <arch> <loader>
   local arch=$1 loader=$2 build=${builds[$1]}
   echo "== $arch ($build)"
   local file
-  for file in tamborix.dll tamborix_client.exe tamborix_module_test.exe; do
+  for file in tamborix.dll tamborix_client.exe tamborix_module_test.exe \
+    tamborix_thread_module.dll; do
     if [ ! -f "$build/$file" ]; then
       fail "$arch: $file built"
       return
@@ -197,7 +199,7 @@ run_arch() {  # run_arch <arch> <loader>
   done
   mkdir -p "$root/$arch"
   cp "$build/tamborix.dll" "$build/tamborix_client.exe" "$build/tamborix_module_test.exe" \
-    "$root/$arch/"
+    "$build/tamborix_thread_module.dll" "$root/$arch/"
   local module="C:\\tamborix\\$arch\\tamborix.dll"
   local key="HKCR\\CLSID\\$clsid"
 

@@ -35,6 +35,8 @@ void TakePicture(HWND panel, COLORREF background, const wchar_t* name) {
     EnableWindow(button, TRUE);
     ShowWindow(button, SW_SHOW);
   }
+  RedrawWindow(panel, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   PumpMessages();
   const tamborix::WindowPicture picture(panel);
   for (int i = 0; i < 4; ++i) {

@@ -71,6 +71,11 @@ TEST_GROUP(KernelFiles) {
   CHECK(ReadAll(kernel, fresh) == "<missing>");
   CHECK(kernel.LastError().code == ERROR_FILE_NOT_FOUND);
   CHECK(!kernel.MoveIntoPlace(fresh, target));
+  WriteText(fresh, "newer");
+  CHECK(!kernel.MoveWithoutReplacing(fresh, target));
+  CHECK(kernel.LastError().code == ERROR_ALREADY_EXISTS);
+  CHECK(kernel.MoveWithoutReplacing(fresh, folder + "take-2.wav"));
+  CHECK(kernel.RemoveFile(folder + "take-2.wav"));
 
   auto file = kernel.OpenForReading(target);
   uint64_t size = 0;

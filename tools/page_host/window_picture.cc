@@ -5,8 +5,6 @@
 namespace tamborix {
 
 WindowPicture::WindowPicture(HWND window) : window_(window) {
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT rect = {};
   GetClientRect(window, &rect);
   width_ = rect.right;

@@ -12,8 +12,9 @@ namespace tamborix {
 
 class WindowPicture {
  public:
-  // Redraws the window and its children at once, then copies its client
-  // area from the screen.
+  // Copies the window's client area from the screen as it shows now; a
+  // caller that changed it redraws it and lets the paint messages through
+  // first.
   explicit WindowPicture(HWND window);
   // The colour at a point of the client area; CLR_INVALID outside it.
   COLORREF At(int x, int y) const;

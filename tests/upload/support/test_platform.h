@@ -84,6 +84,9 @@ class FaultyKernel : public Kernel {
   bool MoveIntoPlace(const std::string& from, const std::string& to) override {
     return real_.MoveIntoPlace(from, to);
   }
+  bool MoveWithoutReplacing(const std::string& from, const std::string& to) override {
+    return real_.MoveWithoutReplacing(from, to);
+  }
   uint16_t DefaultLanguageId() override { return real_.DefaultLanguageId(); }
   std::string WideToNarrow(const std::u16string& text) override { return real_.WideToNarrow(text); }
   bool WideToNarrowExact(const std::u16string& text, std::string* narrow) override {
