@@ -123,7 +123,8 @@ IPropertyNotifySink* PropertySinkList::Take(size_t position) const {
   return sink;
 }
 
-ObjectParts::ObjectParts(RecorderObject* object) : framework(object), control(ModulePlatform()) {
+ObjectParts::ObjectParts(RecorderObject* object)
+    : framework(object), control(ModulePlatform(&device)) {
   control.SetFrameworkHandler(&framework);
 }
 

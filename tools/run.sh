@@ -134,6 +134,17 @@ if [ -n "$saved" ]; then
   wav=$(timeout 30 "$wine" winepath -u "$saved" 2>/dev/null | tr -d '\r')
   [ -f "$wav" ] && echo "saved WAV: $wav, $(stat -c %s "$wav") bytes: $(python3 tools/main_job/media.py wav "$wav")"
 fi
+# A take holds the time between the REC and STOP clicks, within 0.3 s.
+take_ms=$(sed -n 's/^REC to STOP: \([0-9]*\) ms$/\1/p' "$run/host.log" | tail -n 1)
+kept_s=
+[ -f "${wav:-}" ] &&
+  kept_s=$(python3 tools/main_job/media.py wav "$wav" | sed -n 's/.*, \([0-9.]*\) s, about .*/\1/p')
+take_fits=0
+if [ -n "$take_ms" ] && [ -n "$kept_s" ]; then
+  echo "take length: REC to STOP $(awk -v t="$take_ms" 'BEGIN { printf "%.2f", t / 1000 }') s, saved $kept_s s"
+  awk -v t="$take_ms" -v k="$kept_s" 'BEGIN { d = k - t / 1000; exit !(d <= 0.3 && d >= -0.3) }' &&
+    take_fits=1
+fi
 if [ -f "$home/panel.bmp" ]; then
   python3 tools/main_job/media.py png "$home/panel.bmp" "$run/panel.png" &&
     echo "screenshot: $run/panel.png"
@@ -149,6 +160,7 @@ if [ "$mode" = desktop ]; then
 fi
 grep -qx 'event: OnPlayimg' "$run/host.log" || verdict 1 "the control never said it was ready"
 [ -n "$saved" ] && [ -f "${wav:-}" ] || verdict 1 "no recording was saved"
+[ "$take_fits" -eq 1 ] || verdict 1 "the saved take is not as long as REC to STOP (within 0.3 s)"
 grep -qx 'event: OnOKDone' "$run/host.log" || verdict 1 "the upload did not succeed"
 [ -n "$stored" ] || verdict 1 "the service stored nothing"
 cmp -s "$wav" "$stored" || verdict 1 "the stored file differs from the recording"

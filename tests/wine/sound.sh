@@ -32,7 +32,7 @@ if [ "${TAMBORIX_SOUND_INNER:-}" != 1 ]; then
   source "$here/pulse.sh"
   if pulse_start "$work/pulse"; then
     TAMBORIX_SOUND_INNER=1 TAMBORIX_SOUND_WORK="$work" \
-      timeout 280 xvfb-run -a bash "$0" "$(realpath -m "$1")" "$(realpath -m "$2")"
+      timeout 900 xvfb-run -a bash "$0" "$(realpath -m "$1")" "$(realpath -m "$2")"
     status=$?
   else
     echo "FAIL the PulseAudio server started"
@@ -117,10 +117,10 @@ run_arch() {  # run_arch <arch>
   cp "$build/tamborix_wave_test.exe" "$root/wave_test_$arch.exe"
 
   local capture=$work/played_$arch.raw parec_pid output line
-  timeout 120 parec --device=tamborix_out.monitor --format=s16le --rate=8000 --channels=1 \
+  timeout 400 parec --device=tamborix_out.monitor --format=s16le --rate=8000 --channels=1 \
     --raw >"$capture" 2>/dev/null &
   parec_pid=$!
-  output=$(timeout 120 "$loader" "C:\\tamborix\\wave_test_$arch.exe" 2>/dev/null | tr -d '\r')
+  output=$(timeout 400 "$loader" "C:\\tamborix\\wave_test_$arch.exe" 2>/dev/null | tr -d '\r')
   sleep 0.5
   kill "$parec_pid" 2>/dev/null
   wait "$parec_pid" 2>/dev/null

@@ -1,6 +1,8 @@
 // The Win32 wave device on a real (Wine) system with sound: a recording of
-// the 440 Hz tone that tests/wine/pulse.sh feeds to the default source, a
-// playback with its notice, and the error numbers of the device contract.
+// the 440 Hz tone that tests/wine/pulse.sh feeds to the default source, as
+// long as the time it ran, a playback with its notice, fifty records and
+// plays stopped at uneven moments, and the error numbers of the device
+// contract.
 // The playback's tone (500 Hz) goes to the default output, where
 // tests/wine/sound.sh listens for it.
 #include <windows.h>
@@ -8,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -152,26 +155,37 @@ bool IsRecorderWav(const std::string& path, std::string* sound) {
          format.blockAlign == 2 && format.avgBytesPerSec == 16000;
 }
 
+// Whether a take of `sound` bytes is as long as the `ms` it was recording,
+// within 0.3 s (the microphone gives its first data within about 0.1 s).
+bool KeptWhatRan(const std::string& sound, double ms) {
+  const double keptMs = static_cast<double>(sound.size()) / 16.0;
+  return keptMs >= ms - 300 && keptMs <= ms + 300;
+}
+
+double MsSince(DWORD start) {
+  return static_cast<double>(GetTickCount() - start);
+}
+
 TEST_GROUP(WaveRecordSaveClose) {
   Win32WaveDevice device;
   const std::string folder = Folder();
   MciDeviceId id = 0;
   REQUIRE(device.Open(mci::kOpenFlags, "", &id) == 0);
   CHECK_HR(device.SetFormat(id, mci::kSetFormatFlags, RecorderFormat()), 0);
+  const DWORD start = GetTickCount();
   CHECK_HR(device.Record(id, mci::kRecordFlags, 0, 3000), 0);
   // The format of a recording is fixed once it holds sound.
   CHECK_HR(device.SetFormat(id, mci::kSetFormatFlags, RecorderFormat()),
            mci::kMciErrNonapplicableFunction);
-  // The system starts capturing up to a few seconds after the record
-  // command: this is long enough for the whole take after the latest start.
-  Sleep(7000);
+  // The recording ends by itself at 3 s of sound.
+  Sleep(4500);
   std::string sound;
   CHECK_HR(device.Save(id, mci::kSaveFlags, folder + "take.wav"), 0);
   CHECK_HR(device.Close(id, mci::kCloseFlags), 0);
   REQUIRE(IsRecorderWav(folder + "take.wav", &sound));
-  // At least a second of sound, and no more than the 3 s end point allows.
-  if (sound.size() < 16000 || sound.size() > 52800) {
-    Fail(__FILE__, __LINE__, "recorded " + std::to_string(sound.size()) + " bytes");
+  if (!KeptWhatRan(sound, 3000)) {
+    Fail(__FILE__, __LINE__,
+         "recorded " + std::to_string(sound.size()) + " bytes in " + std::to_string(MsSince(start)));
   }
   const double frequency = ToneFrequency(sound);
   if (frequency < 430 || frequency > 450) {
@@ -185,14 +199,70 @@ TEST_GROUP(WaveSaveWhileRecording) {
   MciDeviceId id = 0;
   REQUIRE(device.Open(mci::kOpenFlags, "", &id) == 0);
   CHECK_HR(device.SetFormat(id, mci::kSetFormatFlags, RecorderFormat()), 0);
+  const DWORD start = GetTickCount();
   CHECK_HR(device.Record(id, mci::kRecordFlags, 0, 20000), 0);
-  Sleep(6000);
+  Sleep(2700);
+  const double ran = MsSince(start);
   std::string sound;
   CHECK_HR(device.Save(id, mci::kSaveFlags, folder + "early.wav"), 0);
   CHECK_HR(device.Close(id, mci::kCloseFlags), 0);
   REQUIRE(IsRecorderWav(folder + "early.wav", &sound));
-  // Some sound, and no more than the time since the record command.
-  CHECK(!sound.empty() && sound.size() <= 7 * 16000);
+  if (!KeptWhatRan(sound, ran)) {
+    Fail(__FILE__, __LINE__,
+         "recorded " + std::to_string(sound.size()) + " bytes in " + std::to_string(ran) + " ms");
+  }
+}
+
+// Fifty records and fifty plays, each stopped (saved and closed, or closed)
+// at an uneven moment, from right after its start to well into it: the
+// close must not free what the driver still uses, and every take holds the
+// time it ran.
+TEST_GROUP(WaveStopAtAnyMoment) {
+  Win32WaveDevice device;
+  NoticeWindow window;
+  const std::string folder = Folder();
+  const std::string tone = folder + "cycle_tone.wav";
+  const tamborix::WavFormat format;
+  WriteFileBytes(tone, tamborix::BuildWavFile(format, tamborix::TestSignal(format, 0, 24000)));
+  std::mt19937 random(GetTickCount());
+  std::uniform_int_distribution<int> moment(130, 1900);
+  int failedSteps = 0;
+  int offTakes = 0;
+  std::string firstOff;
+  for (int cycle = 0; cycle < 50; ++cycle) {
+    MciDeviceId id = 0;
+    const int recordMs = moment(random);
+    failedSteps += device.Open(mci::kOpenFlags, "", &id) != 0 ? 1 : 0;
+    failedSteps += device.SetFormat(id, mci::kSetFormatFlags, RecorderFormat()) != 0 ? 1 : 0;
+    const DWORD start = GetTickCount();
+    failedSteps += device.Record(id, mci::kRecordFlags, 0, 600000) != 0 ? 1 : 0;
+    Sleep(static_cast<DWORD>(recordMs));
+    const double ran = MsSince(start);
+    const std::string take = folder + "cycle_" + std::to_string(cycle) + ".wav";
+    failedSteps += device.Save(id, mci::kSaveFlags, take) != 0 ? 1 : 0;
+    failedSteps += device.Close(id, mci::kCloseFlags) != 0 ? 1 : 0;
+    std::string sound;
+    if (!IsRecorderWav(take, &sound) || !KeptWhatRan(sound, ran)) {
+      ++offTakes;
+      if (firstOff.empty()) {
+        firstOff = std::to_string(sound.size() / 16) + " ms kept of " + std::to_string(ran);
+      }
+    }
+    DeleteFileA(take.c_str());
+
+    failedSteps += device.Open(mci::kOpenFlags, tone, &id) != 0 ? 1 : 0;
+    failedSteps += device.Play(id, mci::kPlayFlags, &window) != 0 ? 1 : 0;
+    Sleep(static_cast<DWORD>(moment(random)));
+    failedSteps += device.Close(id, mci::kCloseFlags) != 0 ? 1 : 0;
+    window.WaitForNotice(0);
+  }
+  CHECK(failedSteps == 0);
+  if (offTakes != 0) {
+    Fail(__FILE__, __LINE__,
+         std::to_string(offTakes) + " of 50 takes not as long as they ran, first " + firstOff);
+  }
+  // Every play was closed before its end: no notice reached the window.
+  CHECK(window.Notices().empty());
 }
 
 TEST_GROUP(WavePlayNotifyClose) {

@@ -59,8 +59,8 @@ def wav_summary(path):
     seconds = len(values) / float(rate * channels)
     crossings = sum(1 for a, b in zip(values, values[1:]) if (a < 0) != (b < 0))
     tone = crossings / 2.0 / seconds if seconds > 0 else 0
-    print("%d Hz, %d-bit, %d channel(s), %.1f s, about %d Hz" % (rate, bits, channels, seconds,
-                                                                  round(tone)))
+    print("%d Hz, %d-bit, %d channel(s), %.2f s, about %d Hz" % (rate, bits, channels, seconds,
+                                                                   round(tone)))
 
 
 if __name__ == "__main__":
