@@ -3,6 +3,8 @@
 // and its thread ends; the second, made while the first lived, must still
 // record and hear the end of its playback.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/wine/live_util.h"
 #include "tests/wine/test_container.h"
@@ -42,9 +44,11 @@ DWORD WINAPI RunTab(void* parameter) {
   auto* tab = static_cast<Tab*>(parameter);
   OleInitialize(nullptr);
   {
-    Hosted host({{L"FileName", tab->fileName}});
-    tab->active = host.ready && SUCCEEDED(host.Verb(OLEIVERB_INPLACEACTIVATE)) &&
-                  host.Panel() != nullptr;
+    const std::vector<std::pair<const wchar_t*, const wchar_t*>> params = {
+        {L"FileName", tab->fileName}};
+    Hosted host(params);
+    tab->active =
+        host.ready && SUCCEEDED(host.Verb(OLEIVERB_INPLACEACTIVATE)) && host.Panel() != nullptr;
     SetEvent(tab->made);
     PumpUntil([tab] { return WaitForSingleObject(tab->go, 0) == WAIT_OBJECT_0; }, 60000);
     if (tab->active) {

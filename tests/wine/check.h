@@ -18,7 +18,8 @@ struct GroupRegistration {
 void Fail(const char* file, int line, const std::string& what);
 
 // Runs the registered groups in registration order, those that `wanted`
-// accepts when given; returns the number of failed groups.
+// accepts when given, and with TAMBORIX_WINE_GROUPS set in the environment
+// only those whose names contain it; returns the number of failed groups.
 int RunGroups(bool (*wanted)(const std::string& name) = nullptr);
 
 std::string Hex(long value);

@@ -14,8 +14,8 @@ bool PatchImport(HMODULE module, const char* library, const char* function, void
   if (directory.VirtualAddress == 0) {
     return false;
   }
-  for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base +
-                                                                       directory.VirtualAddress);
+  for (auto* entry =
+           reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
        entry->Name != 0; ++entry) {
     if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), library) != 0 ||
         entry->OriginalFirstThunk == 0) {

@@ -184,8 +184,9 @@ TEST_GROUP(WaveRecordSaveClose) {
   CHECK_HR(device.Close(id, mci::kCloseFlags), 0);
   REQUIRE(IsRecorderWav(folder + "take.wav", &sound));
   if (!KeptWhatRan(sound, 3000)) {
-    Fail(__FILE__, __LINE__,
-         "recorded " + std::to_string(sound.size()) + " bytes in " + std::to_string(MsSince(start)));
+    Fail(
+        __FILE__, __LINE__,
+        "recorded " + std::to_string(sound.size()) + " bytes in " + std::to_string(MsSince(start)));
   }
   const double frequency = ToneFrequency(sound);
   if (frequency < 430 || frequency > 450) {

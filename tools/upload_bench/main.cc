@@ -128,7 +128,7 @@ Run Measure(Child child) {
 }
 
 tamborix::UploadSettings BenchSettings(const Service& service, const std::string& name,
-                                      const std::string& targetDir) {
+                                       const std::string& targetDir) {
   tamborix::UploadSettings settings;
   settings.session = "bench";
   settings.user = "bench";
