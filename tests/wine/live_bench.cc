@@ -20,7 +20,7 @@ namespace tamborix_wine {
 namespace {
 
 constexpr int kRec = 202, kStop = 205;
-constexpr UINT kMciRecord = 0x080F, kMciSave = 0x0813;
+constexpr UINT kMciSave = 0x0813;
 
 double Now() {
   LARGE_INTEGER count, frequency;
@@ -33,8 +33,7 @@ double Now() {
 struct DeviceClock {
   bool timing = false;
   double spentMs = 0;
-  double recordSentAt = 0;  // when MCI_RECORD went to the system
-  double saveSentAt = 0;    // when MCI_SAVE went to the system
+  double saveDoneAt = 0;  // when MCI_SAVE came back from the system
 };
 DeviceClock gClock;
 
@@ -56,12 +55,11 @@ auto Timed(const Call& call) {
 }
 
 DWORD WINAPI TimedSend(UINT id, UINT command, DWORD_PTR flags, DWORD_PTR params) {
-  if (command == kMciRecord) {
-    gClock.recordSentAt = Now();
-  } else if (command == kMciSave) {
-    gClock.saveSentAt = Now();
+  const DWORD result = Timed([&] { return gSend(id, command, flags, params); });
+  if (command == kMciSave) {
+    gClock.saveDoneAt = Now();
   }
-  return Timed([&] { return gSend(id, command, flags, params); });
+  return result;
 }
 
 DWORD WINAPI TimedWaitOne(HANDLE handle, DWORD limit) {
@@ -166,8 +164,9 @@ void OneTake(double takeMs, TakeFigures* figures) {
   if (gSend != nullptr) {
     figures->deviceShare.push_back(gClock.spentMs);
     figures->controlShare.push_back(took - gClock.spentMs);
-    // The kept sound ends where the save took it.
-    figures->recToFirstSample.push_back(gClock.saveSentAt - keptMs - recAt);
+    // The kept sound ends by the time the save has written it (Wine's
+    // driver, asked to stop, first fills its current buffer).
+    figures->recToFirstSample.push_back(gClock.saveDoneAt - keptMs - recAt);
   }
   figures->keptMinusTake.push_back(keptMs - (stopAt - recAt));
   std::printf("take %.0f ms: kept %.0f ms, STOP to saved file %.1f ms\n", stopAt - recAt, keptMs,
