@@ -50,9 +50,9 @@ std::vector<uint32_t> ProcessThreadIds() {
   return ids;
 }
 
-std::vector<uintptr_t> OpenNewDriverThreads(const std::vector<uint32_t>& before,
-                                            const char* moduleName) {
-  std::vector<uintptr_t> found;
+std::vector<void*> OpenNewDriverThreads(const std::vector<uint32_t>& before,
+                                        const char* moduleName) {
+  std::vector<void*> found;
   HMODULE driver = GetModuleHandleA(moduleName);
   const QueryThreadFunction query = QueryThread();
   if (driver == nullptr || query == nullptr) {
@@ -69,7 +69,7 @@ std::vector<uintptr_t> OpenNewDriverThreads(const std::vector<uint32_t>& before,
     void* start = nullptr;
     if (query(thread, kThreadStartAddressClass, &start, sizeof start, nullptr) == 0 &&
         start != nullptr && ModuleAt(start) == driver) {
-      found.push_back(reinterpret_cast<uintptr_t>(thread));
+      found.push_back(thread);
     } else {
       CloseHandle(thread);
     }

@@ -16,7 +16,7 @@ std::vector<uint32_t> ProcessThreadIds();
 // and started in the loaded module `moduleName`; the caller closes them with
 // CloseHandle. Empty when there are none, when the module is not loaded, or
 // when the system tells no start addresses.
-std::vector<uintptr_t> OpenNewDriverThreads(const std::vector<uint32_t>& before,
-                                            const char* moduleName);
+std::vector<void*> OpenNewDriverThreads(const std::vector<uint32_t>& before,
+                                        const char* moduleName);
 
 }  // namespace tamborix

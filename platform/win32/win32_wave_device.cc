@@ -26,21 +26,21 @@ constexpr DWORD kFinishGraceMs = 300;
 // after it, so that only this command's worker is new in between.
 std::mutex gWorkerSearchLock;
 
-void CloseWorkers(std::vector<uintptr_t>* workers) {
-  for (const uintptr_t worker : *workers) {
-    CloseHandle(reinterpret_cast<HANDLE>(worker));
+void CloseWorkers(std::vector<HANDLE>* workers) {
+  for (HANDLE worker : *workers) {
+    CloseHandle(worker);
   }
   workers->clear();
 }
 
 // True while one of `workers` has not ended; forgets those that have.
-bool WorkersRunning(std::vector<uintptr_t>* workers) {
-  std::vector<uintptr_t> running;
-  for (const uintptr_t worker : *workers) {
-    if (WaitForSingleObject(reinterpret_cast<HANDLE>(worker), 0) == WAIT_TIMEOUT) {
+bool WorkersRunning(std::vector<HANDLE>* workers) {
+  std::vector<HANDLE> running;
+  for (HANDLE worker : *workers) {
+    if (WaitForSingleObject(worker, 0) == WAIT_TIMEOUT) {
       running.push_back(worker);
     } else {
-      CloseHandle(reinterpret_cast<HANDLE>(worker));
+      CloseHandle(worker);
     }
   }
   workers->swap(running);
@@ -75,10 +75,11 @@ Win32WaveDevice::~Win32WaveDevice() {
     CloseWorkers(&entry.second.workers);
   }
   if (noticeWindow_ != 0) {
+    HWND window = reinterpret_cast<HWND>(noticeWindow_);  // NOLINT(performance-no-int-to-ptr)
     // Should the window outlive this object (destroyed from another thread),
     // it no longer leads here.
-    SetWindowLongPtrA(reinterpret_cast<HWND>(noticeWindow_), GWLP_USERDATA, 0);
-    DestroyWindow(reinterpret_cast<HWND>(noticeWindow_));
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
   }
 }
 
@@ -276,7 +277,7 @@ MciError Win32WaveDevice::SendStartingWorker(MciDeviceId id, uint32_t command, u
   const std::vector<uint32_t> before = ProcessThreadIds();
   const MciError result = Send(id, command, flags, params);
   if (result == 0 && !before.empty()) {
-    for (const uintptr_t worker : OpenNewDriverThreads(before, kDriverModule)) {
+    for (void* worker : OpenNewDriverThreads(before, kDriverModule)) {
       device.workers.push_back(worker);
     }
   }
@@ -288,11 +289,7 @@ void Win32WaveDevice::FinishRunning(MciDeviceId id, Device& device) {
   if (!device.workers.empty()) {
     if (WorkersRunning(&device.workers)) {
       Send(id, MCI_STOP, MCI_WAIT, &stop);
-      std::vector<HANDLE> handles;
-      for (const uintptr_t worker : device.workers) {
-        handles.push_back(reinterpret_cast<HANDLE>(worker));
-      }
-      WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE,
+      WaitForMultipleObjects(static_cast<DWORD>(device.workers.size()), device.workers.data(), TRUE,
                              kWorkerEndLimitMs);
     }
     return;

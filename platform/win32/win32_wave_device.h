@@ -79,11 +79,11 @@ class Win32WaveDevice : public WaveDevice {
  private:
   struct Device {
     bool fromFile = false;
-    bool holdsSound = false;         // recorded into, or opened from a file
-    int running = 0;                 // records and plays whose notice is still to come
-    bool stoppedEarly = false;       // a record or play ended other than by itself
-    uintptr_t panelWindow = 0;       // where Play's notice goes on to
-    std::vector<uintptr_t> workers;  // the driver's threads for it (handles)
+    bool holdsSound = false;     // recorded into, or opened from a file
+    int running = 0;             // records and plays whose notice is still to come
+    bool stoppedEarly = false;   // a record or play ended other than by itself
+    uintptr_t panelWindow = 0;   // where Play's notice goes on to
+    std::vector<void*> workers;  // handles of the driver's threads for it
   };
 
   // The message-only window the system's notices come to (made on first use).

@@ -37,7 +37,7 @@ bool PatchImport(HMODULE module, const char* library, const char* function, void
                           &protection)) {
         return false;
       }
-      *original = reinterpret_cast<void*>(slots->u1.Function);
+      *original = reinterpret_cast<void*>(slots->u1.Function);  // NOLINT(performance-no-int-to-ptr)
       slots->u1.Function = reinterpret_cast<uintptr_t>(replacement);
       VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
       return true;
