@@ -5,7 +5,6 @@
 #include "platform/win32/win32_proxy_settings.h"
 #include "platform/win32/win32_sockets.h"
 #include "platform/win32/win32_threads.h"
-#include "platform/win32/win32_wave_device.h"
 
 namespace tamborix {
 namespace {
@@ -16,7 +15,6 @@ struct ModuleServices {
   Win32ProxySettings proxySettings;
   Win32Threads threads;
   Win32FileChooser fileChooser;
-  Win32WaveDevice device;
   Platform platform;
 
   ModuleServices() {
@@ -25,7 +23,6 @@ struct ModuleServices {
     platform.proxySettings = &proxySettings;
     platform.threads = &threads;
     platform.fileChooser = &fileChooser;
-    platform.device = &device;
   }
 };
 
@@ -36,8 +33,10 @@ ModuleServices& Services() {
 
 }  // namespace
 
-const Platform& ModulePlatform() {
-  return Services().platform;
+Platform ModulePlatform(WaveDevice* device) {
+  Platform platform = Services().platform;
+  platform.device = device;
+  return platform;
 }
 
 bool ModuleThreadsRunning() {

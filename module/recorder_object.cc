@@ -114,7 +114,8 @@ IPropertyNotifySink* PropertySinkList::AddRefAt(size_t position) const {
   return sink;
 }
 
-ObjectParts::ObjectParts(RecorderObject* object) : framework(object), control(ModulePlatform()) {
+ObjectParts::ObjectParts(RecorderObject* object)
+    : framework(object), control(ModulePlatform(&device)) {
   control.SetFrameworkHandler(&framework);
 }
 

@@ -17,6 +17,7 @@
 #include "control/recorder_control.h"
 #include "module/com_headers.h"
 #include "module/panel_framework.h"
+#include "platform/win32/win32_wave_device.h"
 #include "state/sink_slots.h"
 
 namespace tamborix {
@@ -51,11 +52,14 @@ class PropertySinkList {
 };
 
 // The object's C++ parts: the control's own logic, on the module's shared
-// platform, the property-change sinks, and the panel window with what stands
-// between it and the control while the object is active in place.
+// platform with a wave device of its own (its notices come to the thread of
+// this control's panel, whatever other controls' threads do), the
+// property-change sinks, and the panel window with what stands between it
+// and the control while the object is active in place.
 struct ObjectParts {
   explicit ObjectParts(RecorderObject* object);
   PanelFramework framework;  // outlives the control, which may call it
+  Win32WaveDevice device;    // outlives the control, which closes what it opened
   RecorderControl control;
   PropertySinkList propertySinks;
   Win32PanelWindow* window = nullptr;  // let go of through Release()

@@ -3,7 +3,8 @@
 //
 // What every implementation keeps:
 // - Threading: every method is called on the panel's user-interface thread
-//   (the in-memory device checks this and stops the program on a breach). A
+//   (the in-memory device checks this and stops the program on a breach),
+//   and a device object serves one such thread: each control has its own. A
 //   device records and plays in the background; the only thing it ever sends
 //   back is MM_MCINOTIFY, posted to the window given to Play, never called.
 // - Ids: every command returns an MCI error number, 0 on success, and acts on
@@ -60,6 +61,12 @@ class WaveDevice {
   virtual MciError Save(MciDeviceId id, uint32_t flags, const std::string& path) = 0;
 
   // MCI_CLOSE with MCI_WAIT: ends recording or playing and releases the id.
+  // It returns once nothing of the device runs in the background any more,
+  // since the caller moves the file and may be unloaded right after. A real
+  // driver may finish a stopped record or play on a worker thread of its own
+  // after the stop returned and its notice came: the Win32 device waits for
+  // that worker to end (bounded), and only where it can find none gives it a
+  // fixed grace. With nothing running, Close does not wait.
   virtual MciError Close(MciDeviceId id, uint32_t flags) = 0;
 
   // mciGetErrorString: true, with the device's text, when it has one for

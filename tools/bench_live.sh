@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Live figures under Wine, printed and not judged: the time from in-place
-# activation to OnPlayimg, and from STOP to the saved file after takes of
-# the given lengths (seconds; default 30 and 60), with a private X server
-# and a private PulseAudio server playing a 440 Hz tone as the microphone.
+# Live figures under Wine, printed and not judged, as medians with their
+# spread: the time from in-place activation to OnPlayimg; and over takes
+# that STOP at random moments (default 12 takes of up to 6 s), the time from
+# the REC click to the first captured sample and from the STOP click to the
+# saved file, split into the control's own share and the device's. It runs
+# with a private X server and a private PulseAudio server playing a 440 Hz
+# tone as the microphone. TAMBORIX_BENCH_DLL names another tamborix.dll to
+# measure (an older build, say) with the same benchmark.
 #
-#   tools/bench_live.sh [take seconds...]
+#   tools/bench_live.sh [takes [longest take seconds]]
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,8 +17,8 @@ cd "$root" || exit 1
 . tools/wine/loaders.sh
 
 if [ "${TAMBORIX_BENCH_INNER:-}" != 1 ]; then
-  takes=("$@")
-  [ ${#takes[@]} -eq 0 ] && takes=(30 60)
+  takes=${1:-12}
+  longest=${2:-6}
   TAMBORIX_TARGETS="tamborix tamborix_containers" bash tools/build.sh x86_64 >/dev/null || exit 1
   work=$(mktemp -d)
   # shellcheck source=tools/wine/pulse.sh
@@ -23,10 +27,9 @@ if [ "${TAMBORIX_BENCH_INNER:-}" != 1 ]; then
     echo "the PulseAudio server did not start"
     exit 1
   fi
-  limit=120
-  for seconds in "${takes[@]}"; do limit=$((limit + seconds + 30)); done
+  limit=$((240 + takes * (${longest%.*} + 15)))
   TAMBORIX_BENCH_INNER=1 WINEPREFIX="$work/prefix" \
-    timeout "$limit" xvfb-run -a bash "$0" "${takes[@]}"
+    timeout "$limit" xvfb-run -a bash "$0" "$takes" "$longest"
   WINEPREFIX=$work/prefix wine_stop
   pulse_stop
   rm -rf "$work"
@@ -40,11 +43,12 @@ wine_boot >/dev/null 2>&1 || { echo "the Wine prefix could not be made"; exit 1;
 wine_managed N
 home=$WINEPREFIX/drive_c/tamborix
 mkdir -p "$home"
-cp build/x86_64/tamborix.dll build/x86_64/tamborix_containers.exe "$home/"
+cp "${TAMBORIX_BENCH_DLL:-build/x86_64/tamborix.dll}" "$home/tamborix.dll"
+cp build/x86_64/tamborix_containers.exe "$home/"
 timeout 60 "$wine_loader_x86_64" regsvr32 /s 'C:\tamborix\tamborix.dll' >/dev/null 2>&1 ||
   { echo "regsvr32 could not register tamborix.dll"; exit 1; }
-limit=60
-for seconds in "$@"; do limit=$((limit + seconds + 20)); done
-echo "== Wine $("$wine_loader_x86_64" --version), x86_64 build, $(nproc) cores"
+limit=$((120 + $1 * (${2%.*} + 10)))
+echo "== Wine $("$wine_loader_x86_64" --version), x86_64 build, $(nproc) cores," \
+  "$(sed -n 's/^model name[^:]*: //p' /proc/cpuinfo | head -n 1)"
 timeout "$limit" "$wine_loader_x86_64" 'C:\tamborix\tamborix_containers.exe' \
   'C:\tamborix\tamborix.dll' --bench "$@" 2>/dev/null | tr -d '\r'

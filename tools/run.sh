@@ -142,6 +142,21 @@ fi
 wait $!
 host_status=$?
 
+# A scripted take holds the time between the REC and STOP clicks, within
+# 0.3 s (the host says how long that was; a user's own takes are not timed).
+take_ms=$(sed -n 's/^REC to STOP: \([0-9]*\) ms$/\1/p' "$run/host.log" | tail -n 1)
+take_fits=1
+if [ -n "$take_ms" ]; then
+  take_fits=0
+  kept_s=
+  [ -f "${last_take:-}" ] &&
+    kept_s=$(python3 tools/run/media.py wav "$last_take" | sed -n 's/.*, \([0-9.]*\) s, about .*/\1/p')
+  if [ -n "$kept_s" ]; then
+    echo "take length: REC to STOP $(awk -v t="$take_ms" 'BEGIN { printf "%.2f", t / 1000 }') s, saved $kept_s s"
+    awk -v t="$take_ms" -v k="$kept_s" 'BEGIN { d = k - t / 1000; exit !(d <= 0.3 && d >= -0.3) }' &&
+      take_fits=1
+  fi
+fi
 # The screenshot is this run's only: $run was emptied at the start.
 if [ -f "$run/panel.bmp" ]; then
   python3 tools/run/media.py png "$run/panel.bmp" "$run/panel.png" &&
@@ -156,6 +171,7 @@ fi
 grep -qx 'event: OnPlayimg' "$run/host.log" || verdict 1 "the control never said it was ready"
 [ "$takes" -gt 0 ] || verdict 1 "no recording was saved"
 [ "$takes_with_sound" -gt 0 ] || verdict 1 "the recording holds no sound"
+[ "$take_fits" -eq 1 ] || verdict 1 "the saved take is not as long as REC to STOP (within 0.3 s)"
 grep -qx 'event: OnOKDone' "$run/host.log" || verdict 1 "the upload did not succeed"
 [ "$stored_same" -gt 0 ] || verdict 1 "the service stored nothing"
 verdict 0 "recorded $(stat -c %s "$last_take") bytes of real sound, uploaded, stored byte for byte"

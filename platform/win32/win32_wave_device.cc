@@ -4,15 +4,48 @@
 
 #include <mmsystem.h>
 
+#include <mutex>
+
 #include "platform/panel_window.h"
 #include "platform/recording_format.h"
+#include "platform/win32/driver_threads.h"
 
 namespace tamborix {
 namespace {
 
 constexpr char kNoticeClass[] = "TamborixWaveNotices";
-// How long Close gives a stopped record or play to finish on its thread.
+constexpr char kDriverModule[] = "mciwave.dll";
+// How long Close waits at most for the driver's worker to end after a stop.
+// Wine's worker ends within one capture buffer (a third of a second) of it.
+constexpr DWORD kWorkerEndLimitMs = 2000;
+// Where no worker is known: how long Close gives a stopped record or play to
+// finish on the driver's thread.
 constexpr DWORD kFinishGraceMs = 300;
+
+// Held from the thread list before a record or play command to the one
+// after it, so that only this command's worker is new in between.
+std::mutex gWorkerSearchLock;
+
+void CloseWorkers(std::vector<HANDLE>* workers) {
+  for (HANDLE worker : *workers) {
+    CloseHandle(worker);
+  }
+  workers->clear();
+}
+
+// True while one of `workers` has not ended; forgets those that have.
+bool WorkersRunning(std::vector<HANDLE>* workers) {
+  std::vector<HANDLE> running;
+  for (HANDLE worker : *workers) {
+    if (WaitForSingleObject(worker, 0) == WAIT_TIMEOUT) {
+      running.push_back(worker);
+    } else {
+      CloseHandle(worker);
+    }
+  }
+  workers->swap(running);
+  return !workers->empty();
+}
 
 MciError Send(MciDeviceId id, UINT command, uint32_t flags, void* params) {
   return mciSendCommandA(id, command, flags, reinterpret_cast<DWORD_PTR>(params));
@@ -38,8 +71,15 @@ HINSTANCE ThisModule() {
 }  // namespace
 
 Win32WaveDevice::~Win32WaveDevice() {
+  for (auto& entry : devices_) {
+    CloseWorkers(&entry.second.workers);
+  }
   if (noticeWindow_ != 0) {
-    DestroyWindow(reinterpret_cast<HWND>(noticeWindow_));
+    HWND window = reinterpret_cast<HWND>(noticeWindow_);  // NOLINT(performance-no-int-to-ptr)
+    // Should the window outlive this object (destroyed from another thread),
+    // it no longer leads here.
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
   }
 }
 
@@ -65,7 +105,7 @@ void Win32WaveDevice::PinDriver() {
   // the header); the driver's code must still be there then.
   HMODULE driver = nullptr;
   if (!driverPinned_) {
-    driverPinned_ = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, "mciwave.dll", &driver) != 0;
+    driverPinned_ = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, kDriverModule, &driver) != 0;
   }
 }
 
@@ -162,7 +202,7 @@ MciError Win32WaveDevice::Record(MciDeviceId id, uint32_t flags, uint32_t fromMs
   record.dwFrom = fromMs;
   record.dwTo = toMs;
   const uint32_t sent = record.dwCallback != 0 ? flags | MCI_NOTIFY : flags;
-  const MciError result = Send(id, MCI_RECORD, sent, &record);
+  const MciError result = SendStartingWorker(id, MCI_RECORD, sent, &record, it->second);
   if (result == 0) {
     it->second.holdsSound = true;
     it->second.running += sent != flags ? 1 : 0;
@@ -183,7 +223,7 @@ MciError Win32WaveDevice::Play(MciDeviceId id, uint32_t flags, PanelWindow* noti
   }
   MCI_PLAY_PARMS play{};
   play.dwCallback = NoticeWindow();
-  const MciError result = Send(id, MCI_PLAY, flags, &play);
+  const MciError result = SendStartingWorker(id, MCI_PLAY, flags, &play, it->second);
   if (result == 0) {
     it->second.running += play.dwCallback != 0 ? 1 : 0;
     it->second.panelWindow = notify == nullptr ? 0 : notify->NativeHandle();
@@ -220,20 +260,46 @@ MciError Win32WaveDevice::Close(MciDeviceId id, uint32_t flags) {
   Device& device = it->second;
   device.panelWindow = 0;  // a notice from here on is the close's own
   TakeNotices();
-  if (device.running > 0 || device.stoppedEarly) {
-    if (device.running > 0) {
-      MCI_GENERIC_PARMS stop{};
-      Send(id, MCI_STOP, MCI_WAIT, &stop);
-    }
-    Sleep(kFinishGraceMs);
-    TakeNotices();
-  }
+  FinishRunning(id, device);
+  TakeNotices();
   MCI_GENERIC_PARMS close{};
   const MciError result = Send(id, MCI_CLOSE, flags, &close);
   if (result == 0) {
+    CloseWorkers(&device.workers);
     devices_.erase(it);
   }
   return result;
+}
+
+MciError Win32WaveDevice::SendStartingWorker(MciDeviceId id, uint32_t command, uint32_t flags,
+                                             void* params, Device& device) {
+  const std::lock_guard<std::mutex> lock(gWorkerSearchLock);
+  const std::vector<uint32_t> before = ProcessThreadIds();
+  const MciError result = Send(id, command, flags, params);
+  if (result == 0 && !before.empty()) {
+    for (void* worker : OpenNewDriverThreads(before, kDriverModule)) {
+      device.workers.push_back(worker);
+    }
+  }
+  return result;
+}
+
+void Win32WaveDevice::FinishRunning(MciDeviceId id, Device& device) {
+  MCI_GENERIC_PARMS stop{};
+  if (!device.workers.empty()) {
+    if (WorkersRunning(&device.workers)) {
+      Send(id, MCI_STOP, MCI_WAIT, &stop);
+      WaitForMultipleObjects(static_cast<DWORD>(device.workers.size()), device.workers.data(), TRUE,
+                             kWorkerEndLimitMs);
+    }
+    return;
+  }
+  if (device.running > 0 || device.stoppedEarly) {
+    if (device.running > 0) {
+      Send(id, MCI_STOP, MCI_WAIT, &stop);
+    }
+    Sleep(kFinishGraceMs);
+  }
 }
 
 void Win32WaveDevice::TakeNotices() {

@@ -22,24 +22,36 @@
 // - Record and Play run with MCI_NOTIFY addressed to a message-only window of
 //   this object. Play's notice is passed on to the PanelWindow given, as a
 //   posted MM_MCINOTIFY (wParam the notice kind, lParam the device id);
-//   Record's is kept. The system's driver (Wine's, at least) finishes a
-//   record or play that was stopped (by Close, or by Wine's Save) on another
-//   thread after the stop has returned and its notice was sent, and a close
-//   in that time frees what the thread still uses. So Close stops a device
-//   whose record or play has not ended by itself, and gives the thread a
-//   moment before it closes the device. Closing before the end cancels Play's
-//   notice.
+//   Record's is kept.
+// - The system's driver (Wine's mciwave, at least) runs each record or play
+//   on a worker thread of its own, which goes on using the wave device and
+//   the driver's state after a stop has returned: Wine sends the aborted
+//   notice at the start of the stop, and the mode reads stopped before the
+//   worker has closed its wave device, so neither says that the worker is
+//   done, and a close in that time frees what the worker still uses. The
+//   worker's end is what Close relies on: Record and Play take the
+//   process's threads just before and after the command and keep the new
+//   ones that started in the driver's module (mciwave.dll), under a lock of
+//   the process so that a device on another thread does not mix its worker
+//   in. Close stops a worker that still runs and waits for it to end, at
+//   most kWorkerEndLimitMs; a device whose worker has ended, or that never
+//   recorded or played, closes at once. Only where no worker was found (a
+//   driver that runs none, or a system that tells no start addresses) does
+//   Close stop the device and give it a fixed grace instead.
+//   Closing before the end cancels Play's notice.
 // The driver module is kept loaded from the first open on, for the same
 // reason. Wine's device ends a running recording when it saves it; the
 // recorder saves only right before it closes, or after the recording ended.
 //
 // Every method runs on the panel's user-interface thread; the notices reach
-// the message-only window through that thread's message loop.
+// the message-only window, made on that thread, through its message loop.
+// So one object serves one thread: each control has a device of its own.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/wave_device.h"
 
@@ -67,10 +79,11 @@ class Win32WaveDevice : public WaveDevice {
  private:
   struct Device {
     bool fromFile = false;
-    bool holdsSound = false;    // recorded into, or opened from a file
-    int running = 0;            // records and plays whose notice is still to come
-    bool stoppedEarly = false;  // a record or play ended other than by itself
-    uintptr_t panelWindow = 0;  // where Play's notice goes on to
+    bool holdsSound = false;     // recorded into, or opened from a file
+    int running = 0;             // records and plays whose notice is still to come
+    bool stoppedEarly = false;   // a record or play ended other than by itself
+    uintptr_t panelWindow = 0;   // where Play's notice goes on to
+    std::vector<void*> workers;  // handles of the driver's threads for it
   };
 
   // The message-only window the system's notices come to (made on first use).
@@ -79,6 +92,12 @@ class Win32WaveDevice : public WaveDevice {
   void TakeNotices();
   // Keeps the system's wave-audio driver loaded once a device was opened.
   void PinDriver();
+  // Sends a record or play command and keeps the worker threads the driver
+  // started for it.
+  MciError SendStartingWorker(MciDeviceId id, uint32_t command, uint32_t flags, void* params,
+                              Device& device);
+  // Stops a record or play that still runs and waits until it has ended.
+  void FinishRunning(MciDeviceId id, Device& device);
 
   std::map<MciDeviceId, Device> devices_;
   uint64_t opened_ = 0;  // numbers the aliases

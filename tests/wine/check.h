@@ -18,7 +18,8 @@ struct GroupRegistration {
 void Fail(const char* file, int line, const std::string& what);
 
 // Runs the registered groups in registration order, those that `wanted`
-// accepts when given; returns the number of failed groups.
+// accepts when given, and with TAMBORIX_WINE_GROUPS set in the environment
+// only those whose names contain it; returns the number of failed groups.
 int RunGroups(bool (*wanted)(const std::string& name) = nullptr);
 
 std::string Hex(long value);
@@ -44,6 +45,7 @@ std::string Hex(long value);
     }                                                        \
   } while (0)
 
+// An HRESULT, shown in hexadecimal.
 #define CHECK_HR(actual, expected)                                                         \
   do {                                                                                     \
     const long got_ = static_cast<long>(actual);                                           \
@@ -52,4 +54,16 @@ std::string Hex(long value);
       ::tamborix_wine::Fail(__FILE__, __LINE__,                                            \
                             std::string(#actual) + " gave " + ::tamborix_wine::Hex(got_) + \
                                 ", expected " + ::tamborix_wine::Hex(want_));              \
+  } while (0)
+
+// An MCI error number (0 is success), shown in decimal as the device's
+// numbers are written.
+#define CHECK_MCI(actual, expected)                                                  \
+  do {                                                                               \
+    const unsigned long got_ = static_cast<unsigned long>(actual);                   \
+    const unsigned long want_ = static_cast<unsigned long>(expected);                \
+    if (got_ != want_)                                                               \
+      ::tamborix_wine::Fail(__FILE__, __LINE__,                                      \
+                            std::string(#actual) + " gave " + std::to_string(got_) + \
+                                ", expected " + std::to_string(want_));              \
   } while (0)

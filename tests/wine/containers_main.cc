@@ -3,7 +3,7 @@
 // with real sound.
 //
 //   tamborix_containers <tamborix.dll> [<artefact folder> <store folder> [zh-TW | <prefix>]]
-//   tamborix_containers <tamborix.dll> --bench <take seconds>...
+//   tamborix_containers <tamborix.dll> --bench [takes [longest take seconds]]
 //
 // The live groups leave pictures in the artefact folder and look for uploads
 // in the storage service's folder; without them they fail. With "zh-TW"
@@ -13,7 +13,6 @@
 // under Wine's heap checking); without either all the others. --bench
 // prints the live figures of tools/bench_live.sh instead.
 #include <string>
-#include <vector>
 
 #include "tests/wine/client_util.h"
 #include "tests/wine/live_bench.h"
@@ -59,11 +58,9 @@ int wmain(int argc, wchar_t** argv) {
   OleInitialize(nullptr);
   int failed = 0;
   if (argc >= 3 && std::wstring(argv[2]) == L"--bench") {
-    std::vector<int> takes;
-    for (int i = 3; i < argc; ++i) {
-      takes.push_back(_wtoi(argv[i]));
-    }
-    RunBenchmark(takes);
+    const int takes = argc >= 4 ? _wtoi(argv[3]) : 12;
+    const double longest = argc >= 5 ? _wtof(argv[4]) : 6.0;
+    RunBenchmark(takes, longest);
   } else if (argc == 2 || argc == 4 || argc == 5) {
     if (argc >= 4) {
       gArtefactFolder = argv[2];

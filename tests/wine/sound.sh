@@ -32,7 +32,7 @@ if [ "${HARNESS_INSIDE:-}" != 1 ]; then
     pulse_start "$HARNESS_WORK/pulse" || fail "the PulseAudio server started"
   }
   outside_end() { pulse_stop; }
-  harness_outside 280 "$0" "$(realpath -m "$1")" "$(realpath -m "$2")"
+  harness_outside 900 "$0" "$(realpath -m "$1")" "$(realpath -m "$2")"
 fi
 
 # ---- inside the X server, with PULSE_SERVER set ----
@@ -77,10 +77,10 @@ run_arch() {  # run_arch <arch>
   cp "$build/tamborix_contract_test.exe" "$root/contract_test_$arch.exe"
 
   local capture=$work/played_$arch.raw parec_pid
-  timeout 120 parec --device=tamborix_out.monitor --format=s16le --rate=8000 --channels=1 \
+  timeout 400 parec --device=tamborix_out.monitor --format=s16le --rate=8000 --channels=1 \
     --raw >"$capture" 2>/dev/null &
   parec_pid=$!
-  run_groups "$arch:" 120 "$loader" "C:\\tamborix\\wave_test_$arch.exe"
+  run_groups "$arch:" 400 "$loader" "C:\\tamborix\\wave_test_$arch.exe"
   sleep 0.5
   kill "$parec_pid" 2>/dev/null
   wait "$parec_pid" 2>/dev/null

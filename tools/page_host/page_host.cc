@@ -300,6 +300,7 @@ void SessionTick(Host& host) {
     case Step::kRecording:
       if (elapsed >= static_cast<DWORD>(host.options.sessionSeconds) * 1000) {
         host.step = Step::kPlaying;
+        Say("REC to STOP: " + std::to_string(now - host.stepStart) + " ms");
         Click(panel, kStopButton, "STOP");
         WatchRecording(host);
         Click(panel, kPlayButton, "PLAY");

@@ -64,7 +64,7 @@ def wav_summary(path):
     tone = crossings / 2.0 / seconds if seconds > 0 else 0
     peak = max((abs(v) for v in values), default=0) * 100.0 / 32768
     sound = "sound (peak %d %%)" % round(peak) if peak >= 1 else "silence"
-    print("%d Hz, %d-bit, %d channel(s), %.1f s, about %d Hz, %s" % (rate, bits, channels, seconds,
+    print("%d Hz, %d-bit, %d channel(s), %.2f s, about %d Hz, %s" % (rate, bits, channels, seconds,
                                                                       round(tone), sound))
 
 

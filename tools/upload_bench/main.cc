@@ -1,13 +1,23 @@
-// tamborix-upload-bench [rounds-5MB] [rounds-200MB]
+// tamborix-upload-bench [rounds-1MB-and-5MB] [rounds-200MB]
 //
-// Uploads files of 5 MB and 200 MB to the reference storage service on
-// loopback, with SendUpload and with curl -F (same service, same file, runs
-// interleaved), and prints throughput, the ratio to curl and each client's
-// peak memory. Each upload runs in a child process of its own, so that its
-// peak resident size is its own.
+// Uploads files of 1 MB, 5 MB (what a 1 to 5 minute take makes) and 200 MB
+// to the reference storage service on loopback, with SendUpload, with
+// curl -F and with a raw sender (runs interleaved, same service, same file),
+// and prints throughput, SendUpload's ratio to the raw sender and to curl,
+// and each client's peak memory. The raw sender is the limit: one program
+// that writes the very bytes of SendUpload's request (head, form fields,
+// the file by sendfile, closing) to the service's socket and reads the
+// reply. Each upload runs in a child process of its own, so that its peak
+// resident size is its own.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/sendfile.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +25,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -25,6 +36,7 @@
 #include "tools/test_pattern/test_pattern.h"
 #include "upload/upload_job.h"
 #include "upload/upload_outcome.h"
+#include "upload/upload_request.h"
 #include "upload/upload_transfer.h"
 
 extern char** environ;
@@ -115,20 +127,27 @@ Run Measure(Child child) {
   return run;
 }
 
+tamborix::UploadSettings BenchSettings(const Service& service, const std::string& name,
+                                       const std::string& targetDir) {
+  tamborix::UploadSettings settings;
+  settings.session = "bench";
+  settings.user = "bench";
+  settings.domain = "example";
+  settings.pDrive = "p";
+  settings.targetDir = targetDir;
+  settings.host = service.address;
+  settings.path = "c:\\" + name;
+  settings.servicePort = service.port;
+  return settings;
+}
+
 Run UploadWithSendUpload(const Service& service, const std::string& folder,
                          const std::string& name) {
   return Measure([&] {
     tamborix::PosixKernel kernel(folder);
     tamborix::PosixSockets sockets;
     tamborix::UploadJob job;
-    job.settings.session = "bench";
-    job.settings.user = "bench";
-    job.settings.domain = "example";
-    job.settings.pDrive = "p";
-    job.settings.targetDir = "sendupload";
-    job.settings.host = service.address;
-    job.settings.path = "c:\\" + name;
-    job.settings.servicePort = service.port;
+    job.settings = BenchSettings(service, name, "sendupload");
     std::string outcome = tamborix::SendUpload(job, kernel, sockets);
     if (!tamborix::IsSuccessOutcome(outcome)) {
       std::fprintf(stderr, "SendUpload: %s\n", outcome.c_str());
@@ -184,6 +203,67 @@ Run UploadWithCurl(const Service& service, const std::string& folder, const std:
   });
 }
 
+bool WriteAll(int socket, const std::string& bytes) {
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t wrote = write(socket, bytes.data() + done, bytes.size() - done);
+    if (wrote <= 0) {
+      return false;
+    }
+    done += static_cast<size_t>(wrote);
+  }
+  return true;
+}
+
+// The limit: SendUpload's request bytes, written as fast as the system
+// takes them; success when the service answers 200.
+Run UploadRaw(const Service& service, const std::string& folder, const std::string& name) {
+  return Measure([&] {
+    const std::string path = folder + "/" + name;
+    const int file = open(path.c_str(), O_RDONLY);
+    struct stat status {};
+    if (file < 0 || fstat(file, &status) != 0) {
+      return false;
+    }
+    tamborix::UploadRequestInput input;
+    input.clientAddress = "127.0.0.1";
+    input.stamp = time(nullptr);
+    input.fileSize = static_cast<uint64_t>(status.st_size);
+    tamborix::UploadRequest request;
+    if (tamborix::BuildUploadRequest(BenchSettings(service, name, "raw"), input, &request) !=
+        tamborix::RequestRefusal::kNone) {
+      return false;
+    }
+    const int peer = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(service.port));
+    inet_pton(AF_INET, service.address.c_str(), &address.sin_addr);
+    if (peer < 0 || connect(peer, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        !WriteAll(peer, request.head + request.bodyPrefix)) {
+      return false;
+    }
+    for (off_t offset = 0; offset < status.st_size;) {
+      if (sendfile(peer, file, &offset, static_cast<size_t>(status.st_size - offset)) <= 0) {
+        return false;
+      }
+    }
+    if (!WriteAll(peer, request.closing)) {
+      return false;
+    }
+    std::string reply;
+    char buffer[4096];
+    for (ssize_t got; (got = read(peer, buffer, sizeof buffer)) > 0;) {
+      reply.append(buffer, static_cast<size_t>(got));
+      if (reply.find("\r\n\r\n") != std::string::npos) {
+        break;
+      }
+    }
+    close(peer);
+    close(file);
+    return reply.compare(0, 12, "HTTP/1.1 200") == 0 || reply.compare(0, 12, "HTTP/1.0 200") == 0;
+  });
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   size_t n = values.size();
@@ -217,52 +297,54 @@ int main(int argc, char** argv) {
 
   struct Size {
     const char* label;
+    const char* file;
     uint64_t bytes;
     int rounds;
-  } sizes[] = {{"5 MB", 5ull * 1000 * 1000, smallRounds},
-               {"200 MB", 200ull * 1000 * 1000, largeRounds}};
+  } sizes[] = {{"1 MB", "bench-1.wav", 1ull * 1000 * 1000, smallRounds},
+               {"5 MB", "bench-5.wav", 5ull * 1000 * 1000, smallRounds},
+               {"200 MB", "bench-200.wav", 200ull * 1000 * 1000, largeRounds}};
 
-  // Both files first, so that every measured child starts from the same
+  // Every file first, so that every measured child starts from the same
   // parent.
-  auto fileName = [](const Size& size) {
-    return std::string("bench-") + (size.bytes > 10000000 ? "200" : "5") + ".wav";
-  };
   for (const Size& size : sizes) {
-    WriteFile(folder + "/" + fileName(size), size.bytes);
+    WriteFile(folder + "/" + size.file, size.bytes);
   }
 
+  enum Client { kOurs, kCurl, kRaw, kClients };
+  const char* clientNames[kClients] = {"SendUpload", "curl -F", "raw sender"};
   int failures = 0;
-  std::printf("%-7s %-11s %6s %12s %12s %13s\n", "file", "client", "runs", "MB/s (med)", "ratio",
-              "peak RSS KB");
+  std::printf("%-7s %-11s %5s %11s %9s %9s %12s\n", "file", "client", "runs", "MB/s (med)",
+              "to raw", "to curl", "peak RSS KB");
   for (const Size& size : sizes) {
-    const std::string name = fileName(size);
-    std::vector<double> ours;
-    std::vector<double> curls;
-    long oursPeak = 0;
-    long curlPeak = 0;
+    std::vector<double> rates[kClients];
+    long peaks[kClients] = {};
     for (int round = 0; round < size.rounds; ++round) {
-      // Alternate which client goes first.
-      for (int turn = 0; turn < 2; ++turn) {
-        bool oursNow = (round + turn) % 2 == 0;
-        Run run = oursNow ? UploadWithSendUpload(service, folder, name)
-                          : UploadWithCurl(service, folder, name);
+      // Each round starts with another client.
+      for (int turn = 0; turn < kClients; ++turn) {
+        const int client = (round + turn) % kClients;
+        const Run run = client == kOurs   ? UploadWithSendUpload(service, folder, size.file)
+                        : client == kCurl ? UploadWithCurl(service, folder, size.file)
+                                          : UploadRaw(service, folder, size.file);
         if (!run.ok) {
+          std::fprintf(stderr, "%s: %s failed\n", size.label, clientNames[client]);
           ++failures;
           continue;
         }
-        double rate = static_cast<double>(size.bytes) / 1e6 / run.seconds;
-        (oursNow ? ours : curls).push_back(rate);
-        long& peak = oursNow ? oursPeak : curlPeak;
-        peak = std::max(peak, run.peakKb);
+        rates[client].push_back(static_cast<double>(size.bytes) / 1e6 / run.seconds);
+        peaks[client] = std::max(peaks[client], run.peakKb);
       }
     }
-    double oursMedian = ours.empty() ? 0 : Median(ours);
-    double curlMedian = curls.empty() ? 0 : Median(curls);
-    std::printf("%-7s %-11s %6zu %12.1f %12.2f %13ld\n", size.label, "SendUpload", ours.size(),
-                oursMedian, curlMedian > 0 ? oursMedian / curlMedian : 0.0, oursPeak);
-    std::printf("%-7s %-11s %6zu %12.1f %12s %13ld\n", size.label, "curl -F", curls.size(),
-                curlMedian, "1.00", curlPeak);
-    fs::remove(fs::path(folder) / name);
+    double medians[kClients];
+    for (int client = 0; client < kClients; ++client) {
+      medians[client] = rates[client].empty() ? 0 : Median(rates[client]);
+    }
+    for (int client = 0; client < kClients; ++client) {
+      const double toRaw = medians[kRaw] > 0 ? medians[client] / medians[kRaw] : 0;
+      const double toCurl = medians[kCurl] > 0 ? medians[client] / medians[kCurl] : 0;
+      std::printf("%-7s %-11s %5zu %11.1f %9.2f %9.2f %12ld\n", size.label, clientNames[client],
+                  rates[client].size(), medians[client], toRaw, toCurl, peaks[client]);
+    }
+    fs::remove(fs::path(folder) / size.file);
     std::error_code ignored;
     fs::remove_all(root + "/bench", ignored);
   }

@@ -4,6 +4,12 @@
 #     tone; its monitor is the default source, so a recording hears the tone;
 #   - sink "tamborix_out": a second null sink, the default output; what Wine
 #     plays can be read back from "tamborix_out.monitor" with parec.
+# A null sink renders about 2 s of sound at a time while nothing asks for
+# less, so a new capture stream on its monitor would wait that long for its
+# first data. One low-latency reader kept on the microphone's monitor for
+# the server's life makes the sink render in small steps, and every new
+# capture stream gets its first data within about 100 ms, as from a real
+# microphone.
 # Source this file, then call `pulse_start <folder>`: it exports
 # PULSE_SERVER (which Wine and the pulse tools read) and returns non-zero when
 # the server did not come up; `pulse_stop` ends the server again. Run as a
@@ -11,6 +17,7 @@
 
 pulse_pid=
 pulse_dir=
+pulse_keeper_pid=
 
 pulse_start() {  # pulse_start <folder>
   pulse_dir=$1
@@ -40,10 +47,26 @@ pulse_start() {  # pulse_start <folder>
   # tone to the microphone sink.
   local input
   input=$(pactl list short sink-inputs | awk '/module-sine/ { print $1; exit }')
-  [ -n "$input" ] && pactl move-sink-input "$input" tamborix_mic
+  [ -n "$input" ] && pactl move-sink-input "$input" tamborix_mic || return 1
+  parec --latency-msec=20 --device=tamborix_mic.monitor --format=s16le --rate=8000 --channels=1 \
+    --raw >/dev/null 2>&1 &
+  pulse_keeper_pid=$!
+  # Ready once the reader's stream is there and the sink has left its long
+  # render (about 2 s at most).
+  for _ in $(seq 1 50); do
+    pactl list short source-outputs 2>/dev/null | grep -q . && break
+    sleep 0.1
+  done
+  pactl list short source-outputs 2>/dev/null | grep -q . || return 1
+  sleep 2
 }
 
 pulse_stop() {
+  if [ -n "$pulse_keeper_pid" ]; then
+    kill "$pulse_keeper_pid" 2>/dev/null
+    wait "$pulse_keeper_pid" 2>/dev/null
+    pulse_keeper_pid=
+  fi
   if [ -n "$pulse_pid" ]; then
     kill "$pulse_pid" 2>/dev/null
     wait "$pulse_pid" 2>/dev/null
@@ -54,8 +77,9 @@ pulse_stop() {
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   folder=$(mktemp -d)
   if pulse_start "$folder"; then
-    echo "PULSE_SERVER=$PULSE_SERVER (server pid $pulse_pid, folder $folder); stop with: kill $pulse_pid"
-    disown "$pulse_pid"
+    echo "PULSE_SERVER=$PULSE_SERVER (server pid $pulse_pid, folder $folder);" \
+      "stop with: kill $pulse_keeper_pid $pulse_pid"
+    disown "$pulse_keeper_pid" "$pulse_pid"
   else
     echo "the PulseAudio server did not start; see $folder/pulse.log" >&2
     pulse_stop
