@@ -109,11 +109,15 @@ void Win32WaveDevice::PinDriver() {
   }
 }
 
-void Win32WaveDevice::OnNotice(uintptr_t kind, MciDeviceId id) {
-  const auto it = devices_.find(id);
+void Win32WaveDevice::OnNotice(uintptr_t kind, MciDeviceId systemId) {
+  auto it = devices_.begin();
+  while (it != devices_.end() && it->second.system != systemId) {
+    ++it;
+  }
   if (it == devices_.end()) {
     return;
   }
+  const MciDeviceId id = it->first;
   if (it->second.running > 0) {
     --it->second.running;
   }
@@ -147,11 +151,12 @@ MciError Win32WaveDevice::Open(uint32_t flags, const std::string& element, MciDe
   const MciError result = Send(0, MCI_OPEN, flags | MCI_OPEN_ALIAS, &params);
   if (result == 0) {
     PinDriver();
-    Device& device = devices_[params.wDeviceID];
-    device = Device{};
+    const MciDeviceId own = nextId_++;
+    Device& device = devices_[own];
+    device.system = params.wDeviceID;
     device.fromFile = !element.empty();
     device.holdsSound = device.fromFile;
-    *id = params.wDeviceID;
+    *id = own;
   }
   return result;
 }
@@ -180,7 +185,7 @@ MciError Win32WaveDevice::SetFormat(MciDeviceId id, uint32_t flags, const WaveSe
   set.nAvgBytesPerSec = params.avgBytesPerSec;
   set.nBlockAlign = params.blockAlign;
   set.wBitsPerSample = params.bitsPerSample;
-  return Send(id, MCI_SET, flags, &set);
+  return Send(it->second.system, MCI_SET, flags, &set);
 }
 
 MciError Win32WaveDevice::Record(MciDeviceId id, uint32_t flags, uint32_t fromMs, uint32_t toMs) {
@@ -202,7 +207,7 @@ MciError Win32WaveDevice::Record(MciDeviceId id, uint32_t flags, uint32_t fromMs
   record.dwFrom = fromMs;
   record.dwTo = toMs;
   const uint32_t sent = record.dwCallback != 0 ? flags | MCI_NOTIFY : flags;
-  const MciError result = SendStartingWorker(id, MCI_RECORD, sent, &record, it->second);
+  const MciError result = SendStartingWorker(MCI_RECORD, sent, &record, it->second);
   if (result == 0) {
     it->second.holdsSound = true;
     it->second.running += sent != flags ? 1 : 0;
@@ -223,7 +228,7 @@ MciError Win32WaveDevice::Play(MciDeviceId id, uint32_t flags, PanelWindow* noti
   }
   MCI_PLAY_PARMS play{};
   play.dwCallback = NoticeWindow();
-  const MciError result = SendStartingWorker(id, MCI_PLAY, flags, &play, it->second);
+  const MciError result = SendStartingWorker(MCI_PLAY, flags, &play, it->second);
   if (result == 0) {
     it->second.running += play.dwCallback != 0 ? 1 : 0;
     it->second.panelWindow = notify == nullptr ? 0 : notify->NativeHandle();
@@ -232,7 +237,8 @@ MciError Win32WaveDevice::Play(MciDeviceId id, uint32_t flags, PanelWindow* noti
 }
 
 MciError Win32WaveDevice::Save(MciDeviceId id, uint32_t flags, const std::string& path) {
-  if (devices_.count(id) == 0) {
+  const auto it = devices_.find(id);
+  if (it == devices_.end()) {
     return kMciErrInvalidDeviceId;
   }
   if (flags != kSaveFlags) {
@@ -243,7 +249,7 @@ MciError Win32WaveDevice::Save(MciDeviceId id, uint32_t flags, const std::string
   }
   MCI_SAVE_PARMSA save{};
   save.lpfilename = path.c_str();
-  const MciError result = Send(id, MCI_SAVE, flags, &save);
+  const MciError result = Send(it->second.system, MCI_SAVE, flags, &save);
   // Wine answers a file it cannot create with the file error itself, which
   // is no MCI error number.
   return result != 0 && result < kMciErrBase ? kMciErrFileNotSaved : result;
@@ -260,10 +266,10 @@ MciError Win32WaveDevice::Close(MciDeviceId id, uint32_t flags) {
   Device& device = it->second;
   device.panelWindow = 0;  // a notice from here on is the close's own
   TakeNotices();
-  FinishRunning(id, device);
+  FinishRunning(device);
   TakeNotices();
   MCI_GENERIC_PARMS close{};
-  const MciError result = Send(id, MCI_CLOSE, flags, &close);
+  const MciError result = Send(device.system, MCI_CLOSE, flags, &close);
   if (result == 0) {
     CloseWorkers(&device.workers);
     devices_.erase(it);
@@ -271,11 +277,11 @@ MciError Win32WaveDevice::Close(MciDeviceId id, uint32_t flags) {
   return result;
 }
 
-MciError Win32WaveDevice::SendStartingWorker(MciDeviceId id, uint32_t command, uint32_t flags,
-                                             void* params, Device& device) {
+MciError Win32WaveDevice::SendStartingWorker(uint32_t command, uint32_t flags, void* params,
+                                             Device& device) {
   const std::lock_guard<std::mutex> lock(gWorkerSearchLock);
   const std::vector<uint32_t> before = ProcessThreadIds();
-  const MciError result = Send(id, command, flags, params);
+  const MciError result = Send(device.system, command, flags, params);
   if (result == 0 && !before.empty()) {
     for (void* worker : OpenNewDriverThreads(before, kDriverModule)) {
       device.workers.push_back(worker);
@@ -284,11 +290,11 @@ MciError Win32WaveDevice::SendStartingWorker(MciDeviceId id, uint32_t command, u
   return result;
 }
 
-void Win32WaveDevice::FinishRunning(MciDeviceId id, Device& device) {
+void Win32WaveDevice::FinishRunning(Device& device) {
   MCI_GENERIC_PARMS stop{};
   if (!device.workers.empty()) {
     if (WorkersRunning(&device.workers)) {
-      Send(id, MCI_STOP, MCI_WAIT, &stop);
+      Send(device.system, MCI_STOP, MCI_WAIT, &stop);
       WaitForMultipleObjects(static_cast<DWORD>(device.workers.size()), device.workers.data(), TRUE,
                              kWorkerEndLimitMs);
     }
@@ -296,7 +302,7 @@ void Win32WaveDevice::FinishRunning(MciDeviceId id, Device& device) {
   }
   if (device.running > 0 || device.stoppedEarly) {
     if (device.running > 0) {
-      Send(id, MCI_STOP, MCI_WAIT, &stop);
+      Send(device.system, MCI_STOP, MCI_WAIT, &stop);
     }
     Sleep(kFinishGraceMs);
   }

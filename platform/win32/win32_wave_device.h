@@ -5,9 +5,13 @@
 // In front of the system, the device answers what the contract of
 // wave_device.h fixes and the system would answer otherwise or not at all,
 // with the same numbers as the in-memory device:
-// - ids this object did not open, or has closed, give kMciErrInvalidDeviceId
-//   and never reach the system (a stray id could name another program's
-//   device, and MCI_ALL_DEVICE_ID would close them all);
+// - ids are this object's own, counted from 1 and never handed out again,
+//   each standing for the system's id of its device: the system gives a
+//   closed id to its next open, and a notice of the old device still on its
+//   way to the panel would then pass for one of the new. Ids this object did
+//   not open, or has closed, give kMciErrInvalidDeviceId and never reach the
+//   system (a stray id could name another program's device, and
+//   MCI_ALL_DEVICE_ID would close them all);
 // - a flag word other than the recorder's gives kMciErrFlagsNotCompatible;
 // - Record on a device opened from a file, and Play on a new recording, give
 //   kMciErrNonapplicableFunction, and so does SetFormat once the device holds
@@ -72,12 +76,13 @@ class Win32WaveDevice : public WaveDevice {
   MciError Close(MciDeviceId id, uint32_t flags) override;
   bool GetErrorText(MciError code, std::string* text) override;
 
-  // The system's notice for a record or play of device `id` (the
-  // message-only window's MM_MCINOTIFY).
-  void OnNotice(uintptr_t kind, MciDeviceId id);
+  // The system's notice for a record or play of the device the system knows
+  // as `systemId` (the message-only window's MM_MCINOTIFY).
+  void OnNotice(uintptr_t kind, MciDeviceId systemId);
 
  private:
   struct Device {
+    MciDeviceId system = 0;  // the system's id of the device
     bool fromFile = false;
     bool holdsSound = false;     // recorded into, or opened from a file
     int running = 0;             // records and plays whose notice is still to come
@@ -94,12 +99,12 @@ class Win32WaveDevice : public WaveDevice {
   void PinDriver();
   // Sends a record or play command and keeps the worker threads the driver
   // started for it.
-  MciError SendStartingWorker(MciDeviceId id, uint32_t command, uint32_t flags, void* params,
-                              Device& device);
+  MciError SendStartingWorker(uint32_t command, uint32_t flags, void* params, Device& device);
   // Stops a record or play that still runs and waits until it has ended.
-  void FinishRunning(MciDeviceId id, Device& device);
+  void FinishRunning(Device& device);
 
-  std::map<MciDeviceId, Device> devices_;
+  std::map<MciDeviceId, Device> devices_;  // by this object's id
+  MciDeviceId nextId_ = 1;
   uint64_t opened_ = 0;  // numbers the aliases
   bool driverPinned_ = false;
   uintptr_t noticeWindow_ = 0;
