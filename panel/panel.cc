@@ -115,7 +115,7 @@ intptr_t Panel::OnInitPanel() {
   state_.pDrive = Narrow(state_.wide.pDrive);
 
   recorder_.SetTrackbarRange();
-  EnableButtons(window_, true, false, false, false, true);
+  EnableButtons(window_, ButtonState::kFresh);
 
   state_.fileName = Narrow(state_.wide.fileName);
   UpdateFullPath(state_, &window_, state_.fileName);
@@ -144,7 +144,7 @@ intptr_t Panel::OnInitPanel() {
 
 intptr_t Panel::OnStop() {
   EndWhatRuns();
-  EnableButtons(window_, true, false, true, true, true);
+  recorder_.ShowTakeReady();
   return 0;
 }
 

@@ -52,9 +52,11 @@ std::string LoadText(Kernel& kernel, int baseId) {
   return narrow;
 }
 
-void EnableButtons(PanelWindow& window, bool rec, bool stop, bool play, bool upload, bool abort) {
+void EnableButtons(PanelWindow& window, ButtonState state) {
   const int ids[] = {kRecButton, kStopButton, kPlayButton, kUploadButton, kAbortButton};
-  const bool enabled[] = {rec, stop, play, upload, abort};
+  const bool running = state == ButtonState::kRecording || state == ButtonState::kPlaying;
+  const bool ready = state == ButtonState::kReady;
+  const bool enabled[] = {!running, running, ready, ready, !running};
   constexpr int kCount = 5;
   const int focused = window.FocusedItem();
   int focusedIndex = -1;

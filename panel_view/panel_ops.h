@@ -36,8 +36,17 @@ int LanguageOffset();
 // the table has no such string.
 std::string LoadText(Kernel& kernel, int baseId);
 
-// Enables or disables REC, STOP, PLAY, UPLOAD and ABORT, in that order.
-void EnableButtons(PanelWindow& window, bool rec, bool stop, bool play, bool upload, bool abort);
+// What the panel's buttons offer, by what the panel is doing:
+//   kFresh      nothing recorded yet: REC and ABORT;
+//   kRecording  a take is being recorded: STOP alone;
+//   kPlaying    the take is playing: STOP alone;
+//   kReady      a take is there: REC, PLAY, UPLOAD and ABORT.
+enum class ButtonState { kFresh, kRecording, kPlaying, kReady };
+
+// Enables or disables REC, STOP, PLAY, UPLOAD and ABORT as `state` says. A
+// button that had the focus and is disabled passes it on to the next
+// enabled one.
+void EnableButtons(PanelWindow& window, ButtonState state);
 
 // The trackbar's range 0..maxSeconds with a tick every 10 positions.
 void SetTrackbarRange(PanelWindow& window, int32_t maxSeconds);

@@ -75,11 +75,15 @@ intptr_t Recorder::OnRec() {
     return 0;
   }
 
-  EnableButtons(window_, false, true, false, false, false);
+  EnableButtons(window_, ButtonState::kRecording);
   state_.isRecording = 1;
   window_.SetTimer(kClockTimerId, kClockPeriodMs);
   state_.elapsedSeconds = 0;
   return 0;
+}
+
+void Recorder::ShowTakeReady() {
+  EnableButtons(window_, ButtonState::kReady);
 }
 
 int Recorder::SaveRecording() {

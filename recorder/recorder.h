@@ -61,6 +61,10 @@ class Recorder {
   // Ends a running playback: closes the device.
   void FinishPlayback();
 
+  // The buttons once a take or its playback has ended, however it ended
+  // (STOP, time-up, the end of the file): the one place that decides them.
+  void ShowTakeReady();
+
   // One tick of the clock (WM_TIMER). Always 0.
   intptr_t OnClockTick();
 

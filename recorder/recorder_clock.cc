@@ -31,7 +31,7 @@ intptr_t Recorder::OnClockTick() {
   // Time-up. A playback runs on to its end notice; a recording ends here.
   if (state_.isRecording == 1) {
     const int saved = FinishRecording();
-    EnableButtons(window_, true, false, true, true, true);
+    ShowTakeReady();
     // A failed save has shown its own box; it is not reported as done.
     if (saved == 1) {
       platform_.kernel->ShowMessageBox(kTimeUp);

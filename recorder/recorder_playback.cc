@@ -1,11 +1,11 @@
 // PLAY and the end of playback.
-#include "state/recorder_state.h"
 #include "panel_view/panel_ops.h"
 #include "platform/kernel.h"
 #include "platform/panel_window.h"
 #include "platform/wave_device.h"
 #include "platform/window_messages.h"
 #include "recorder/recorder.h"
+#include "state/recorder_state.h"
 
 namespace tamborix {
 namespace {
@@ -40,7 +40,7 @@ intptr_t Recorder::OnPlay() {
     return -1;
   }
 
-  EnableButtons(window_, false, true, false, false, false);
+  EnableButtons(window_, ButtonState::kPlaying);
   window_.SetTimer(kClockTimerId, kClockPeriodMs);
   state_.elapsedSeconds = 0;
   state_.isPlaying = 1;
@@ -53,7 +53,7 @@ intptr_t Recorder::OnPlayDone() {
   if (state_.isPlaying == 1) {
     FinishPlayback();
     window_.KillTimer(kClockTimerId);
-    EnableButtons(window_, true, false, true, true, true);
+    ShowTakeReady();
   }
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "tests/wine/container_util.h"
 
+#include <utility>
+
 namespace tamborix_wine {
 namespace {
 
@@ -140,6 +142,53 @@ RECT PlaceInParent(HWND panel) {
   GetWindowRect(panel, &rect);
   MapWindowPoints(HWND_DESKTOP, GetParent(panel), reinterpret_cast<POINT*>(&rect), 2);
   return rect;
+}
+
+SaveAsUser::SaveAsUser(std::wstring title, std::wstring name, bool cancel, HWND watched)
+    : title_(std::move(title)), name_(std::move(name)), cancel_(cancel), watched_(watched) {
+  thread_ = CreateThread(nullptr, 0, &SaveAsUser::Run, this, 0, nullptr);
+}
+
+SaveAsUser::~SaveAsUser() {
+  Wait();
+}
+
+void SaveAsUser::Wait() {
+  if (thread_ != nullptr) {
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+}
+
+DWORD WINAPI SaveAsUser::Run(void* parameter) {
+  constexpr int kFileNameField = 0x47C;
+  auto* user = static_cast<SaveAsUser*>(parameter);
+  HWND dialog = nullptr;
+  for (int i = 0; i < 500; ++i) {
+    Sleep(10);
+    dialog = user->title_.empty() ? FindWindowW(L"#32770", nullptr)
+                                  : FindWindowW(nullptr, user->title_.c_str());
+    if (dialog != nullptr && IsWindowVisible(dialog) &&
+        GetDlgItem(dialog, kFileNameField) != nullptr) {
+      break;
+    }
+    dialog = nullptr;
+  }
+  if (dialog == nullptr) {
+    return 1;
+  }
+  user->found = true;
+  user->owner = GetWindow(dialog, GW_OWNER);
+  user->watchedEnabled = user->watched_ == nullptr || IsWindowEnabled(user->watched_) != FALSE;
+  if (user->cancel_) {
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+  }
+  SendMessageW(GetDlgItem(dialog, kFileNameField), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(user->name_.c_str()));
+  PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  return 0;
 }
 
 }  // namespace tamborix_wine

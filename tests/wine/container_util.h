@@ -73,4 +73,30 @@ COLORREF ItemCentrePixel(HWND panel, int id);
 // The panel's rectangle in its parent's client coordinates.
 RECT PlaceInParent(HWND panel);
 
+// A user answering a Save-as dialog, from a thread of its own: waits (5 s
+// at most) for the dialog to show, the one titled `title` or, when that is
+// empty, any dialog with a file-name field; notes its owner and whether
+// `watched` was enabled while it was open; then types `name` and confirms,
+// or cancels when `cancel`. What it saw is there after Wait.
+class SaveAsUser {
+ public:
+  SaveAsUser(std::wstring title, std::wstring name, bool cancel = false, HWND watched = nullptr);
+  ~SaveAsUser();
+  SaveAsUser(const SaveAsUser&) = delete;
+  SaveAsUser& operator=(const SaveAsUser&) = delete;
+  void Wait();
+
+  bool found = false;
+  HWND owner = nullptr;
+  bool watchedEnabled = true;
+
+ private:
+  static DWORD WINAPI Run(void* parameter);
+
+  std::wstring title_, name_;
+  bool cancel_;
+  HWND watched_;
+  HANDLE thread_ = nullptr;
+};
+
 }  // namespace tamborix_wine

@@ -12,43 +12,18 @@ namespace tamborix_wine {
 namespace {
 
 constexpr char kTitle[] = "Pick a take";
-constexpr int kFileNameField = 0x47C;
 
-struct Answer {
-  const char* name;  // typed into the file-name field; null: cancel
-  bool found = false;
-};
-
-// Waits for the dialog by its title, then types and confirms, or cancels.
-DWORD WINAPI AnswerDialog(void* parameter) {
-  Answer* answer = static_cast<Answer*>(parameter);
-  HWND dialog = nullptr;
-  for (int i = 0; i < 500 && dialog == nullptr; ++i) {
-    Sleep(10);
-    dialog = FindWindowA(nullptr, kTitle);
-  }
-  if (dialog == nullptr) {
-    return 1;
-  }
-  answer->found = true;
-  if (answer->name == nullptr) {
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    return 0;
-  }
-  SendMessageA(GetDlgItem(dialog, kFileNameField), WM_SETTEXT, 0,
-               reinterpret_cast<LPARAM>(answer->name));
-  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-  return 0;
-}
-
-bool ChooseWithWatcher(Answer* answer, const tamborix::SaveAsSettings& settings,
-                       tamborix::SaveAsChoice* choice) {
-  HANDLE watcher = CreateThread(nullptr, 0, AnswerDialog, answer, 0, nullptr);
+// The chooser opened while a user types `name` into it, or cancels it when
+// `name` is null; false when the dialog never showed.
+bool ChooseWhileAUserAnswers(const char* name, const tamborix::SaveAsSettings& settings,
+                             tamborix::SaveAsChoice* choice, bool* chosen) {
+  const std::string typed = name != nullptr ? name : "";
+  SaveAsUser user(std::wstring(kTitle, kTitle + sizeof kTitle - 1),
+                  std::wstring(typed.begin(), typed.end()), name == nullptr);
   tamborix::Win32FileChooser chooser;
-  const bool chosen = chooser.ChooseSaveAs(settings, choice);
-  WaitForSingleObject(watcher, INFINITE);
-  CloseHandle(watcher);
-  return chosen;
+  *chosen = chooser.ChooseSaveAs(settings, choice);
+  user.Wait();
+  return user.found;
 }
 
 TEST_GROUP(SaveAsChooser) {
@@ -64,17 +39,16 @@ TEST_GROUP(SaveAsChooser) {
   settings.initialFolder = chosenFolder;
   settings.initialName = "lumo_default.wav";
 
-  Answer typed = {"take1"};
   tamborix::SaveAsChoice choice;
-  CHECK(ChooseWithWatcher(&typed, settings, &choice));
-  CHECK(typed.found);
+  bool chosen = false;
+  CHECK(ChooseWhileAUserAnswers("take1", settings, &choice, &chosen));
+  CHECK(chosen);
   CHECK(choice.fullPath == chosenFolder + "take1.wav");
   CHECK(choice.fileName == "take1.wav");
 
-  Answer cancelled = {nullptr};
   tamborix::SaveAsChoice untouched = {"before", "before"};
-  CHECK(!ChooseWithWatcher(&cancelled, settings, &untouched));
-  CHECK(cancelled.found);
+  CHECK(ChooseWhileAUserAnswers(nullptr, settings, &untouched, &chosen));
+  CHECK(!chosen);
   CHECK(untouched.fullPath == "before");
 }
 

@@ -80,9 +80,7 @@ int CountGdiObjects(DWORD type) {
 
 TEST_GROUP(HostileReleaseInsideAbort) {
   Hosted host(kParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   host.events.onEvent = [&host](DISPID dispid) {
     if (dispid == kOnAbort) {
@@ -100,9 +98,7 @@ TEST_GROUP(HostileReleaseInsideOKDone) {
   REQUIRE(!gStoreFolder.empty());
   BoxWatcher boxes;
   Hosted host(kParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   const std::wstring path = LocalPath(host.object.get());
   FILE* take = _wfopen(path.c_str(), L"wb");
@@ -224,54 +220,26 @@ TEST_GROUP(HostileClickUnderBox) {
   CHECK(ReadyToRecord(panel));
 }
 
-struct SaveAsSeen {
-  HWND frame;
-  HWND owner = nullptr;
-  bool found = false, frameEnabled = true;
-};
-
-// Waits for the Save-as dialog, notes its owner and whether the page's
-// window took input meanwhile, and cancels it.
-DWORD WINAPI SeeSaveAs(void* parameter) {
-  auto* seen = static_cast<SaveAsSeen*>(parameter);
-  HWND dialog = nullptr;
-  for (int i = 0; i < 500 && dialog == nullptr; ++i) {
-    Sleep(10);
-    dialog = FindWindowA(nullptr, "Please select file name");
-  }
-  if (dialog != nullptr) {
-    seen->found = true;
-    seen->owner = GetWindow(dialog, GW_OWNER);
-    seen->frameEnabled = IsWindowEnabled(seen->frame) != FALSE;
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  }
-  return 0;
-}
-
 TEST_GROUP(ModalSaveAsBelongsToThePage) {
   Hosted host(kParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   ShowWindow(GetDlgItem(panel, kChoose), SW_SHOW);
-  SaveAsSeen seen = {host.frame.get()};
-  HANDLE watcher = CreateThread(nullptr, 0, SeeSaveAs, &seen, 0, nullptr);
+  // The user looks at the dialog, and at whether the page takes input
+  // meanwhile, and cancels it.
+  SaveAsUser seen(L"Please select file name", L"", true, host.frame.get());
   Click(panel, kChoose);  // returns when the dialog has closed
-  WaitForSingleObject(watcher, INFINITE);
-  CloseHandle(watcher);
+  seen.Wait();
   CHECK(seen.found);
   CHECK(seen.owner == host.frame.get());
-  CHECK(!seen.frameEnabled);
+  CHECK(!seen.watchedEnabled);
   CHECK(IsWindowEnabled(host.frame.get()));
 }
 
 // Scrolled out of view: no part of the panel shows.
 TEST_GROUP(HostileClipOutOfView) {
   Hosted host(kParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   Ref<IOleInPlaceObject> inPlace;
   REQUIRE(inPlace.From(host.object.get()));

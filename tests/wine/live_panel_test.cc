@@ -88,9 +88,7 @@ void RecordAndPlay(Hosted& host, HWND panel) {
 TEST_GROUP(LiveRecordStopPlay) {
   BoxWatcher boxes;
   Hosted host(kPageParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   RecordAndPlay(host, panel);
   CHECK(boxes.Texts().empty());
@@ -140,9 +138,7 @@ TEST_GROUP(LiveUploadStoresTheRecording) {
   REQUIRE(!gStoreFolder.empty());
   BoxWatcher boxes;
   Hosted host(kPageParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   const std::wstring path = LocalFullFileName(host.object.get());
   const std::wstring stored = gStoreFolder + L"\\ann\\voice memos\\live.wav";
@@ -179,9 +175,7 @@ TEST_GROUP(LiveUploadStoresTheRecording) {
 TEST_GROUP(LiveDeviceErrorShowsItsBox) {
   BoxWatcher boxes;
   Hosted host(kPageParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   Ref<IRecorderDialog> dialog;
   REQUIRE(dialog.From(host.object.get()));
@@ -197,47 +191,20 @@ TEST_GROUP(LiveDeviceErrorShowsItsBox) {
   CHECK(IsWindowEnabled(GetDlgItem(panel, kRec)) && !IsWindowEnabled(GetDlgItem(panel, kStop)));
 }
 
-struct SaveAsAnswer {
-  const char* path;  // typed into the file-name field; null: cancel
-  bool found = false;
-};
-
-// Waits for the Save-as dialog by its title, then types and confirms, or
-// cancels.
-DWORD WINAPI AnswerSaveAs(void* parameter) {
-  auto* answer = static_cast<SaveAsAnswer*>(parameter);
-  HWND dialog = nullptr;
-  for (int i = 0; i < 500 && dialog == nullptr; ++i) {
-    Sleep(10);
-    dialog = FindWindowA(nullptr, "Please select file name");
-  }
-  if (dialog == nullptr) {
-    return 1;
-  }
-  answer->found = true;
-  if (answer->path == nullptr) {
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    return 0;
-  }
-  SendMessageA(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer->path));
-  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-  return 0;
-}
-
-void ChooseThroughButton(HWND panel, SaveAsAnswer* answer) {
-  HANDLE watcher = CreateThread(nullptr, 0, AnswerSaveAs, answer, 0, nullptr);
+// The Save-as button clicked while a user types `path` into the dialog, or
+// cancels it when `path` is empty; false when the dialog never showed.
+bool ChooseThroughButton(HWND panel, const std::string& path) {
+  SaveAsUser user(L"Please select file name", std::wstring(path.begin(), path.end()), path.empty());
   Click(panel, kChoose);  // returns when the dialog has closed
-  WaitForSingleObject(watcher, INFINITE);
-  CloseHandle(watcher);
+  user.Wait();
   PumpMessages();
+  return user.found;
 }
 
 TEST_GROUP(LiveSaveAsThroughTheButton) {
   BoxWatcher boxes;
   Hosted host(kPageParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   char folder[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, folder);
@@ -246,15 +213,11 @@ TEST_GROUP(LiveSaveAsThroughTheButton) {
   ShowWindow(GetDlgItem(panel, kChoose), SW_SHOW);
 
   const std::string path = chosen + "picked.wav";
-  SaveAsAnswer typed = {path.c_str()};
-  ChooseThroughButton(panel, &typed);
-  CHECK(typed.found);
+  CHECK(ChooseThroughButton(panel, path));
   CHECK(Narrow(LocalFullFileName(host.object.get())) == path);
   CHECK(ItemText(panel, kStatus) == path);
 
-  SaveAsAnswer cancelled = {nullptr};
-  ChooseThroughButton(panel, &cancelled);
-  CHECK(cancelled.found);
+  CHECK(ChooseThroughButton(panel, ""));
   CHECK(Narrow(LocalFullFileName(host.object.get())) == path);
   CHECK(ItemText(panel, kStatus) == path);
   CHECK(boxes.Texts().empty());
@@ -263,9 +226,7 @@ TEST_GROUP(LiveSaveAsThroughTheButton) {
 TEST_GROUP(LiveDeactivateDuringRecordingSaves) {
   BoxWatcher boxes;
   Hosted host(kPageParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   const std::wstring path = LocalFullFileName(host.object.get());
   DeleteFileW(path.c_str());

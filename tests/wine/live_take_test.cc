@@ -53,9 +53,7 @@ TEST_GROUP(LiveTakeKeptBesideAHeldOne) {
   REQUIRE(!gStoreFolder.empty());
   BoxWatcher boxes;
   Hosted host(kParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   const std::wstring path = LocalPath(host.object.get());
   REQUIRE(path.size() > 8 && path.compare(path.size() - 8, 8, L"held.wav") == 0);
@@ -100,9 +98,7 @@ TEST_GROUP(LiveTakeKeptBesideAHeldOne) {
 TEST_GROUP(LiveFocusLeavesADisabledButton) {
   BoxWatcher boxes;
   Hosted host(kParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_UIACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate(OLEIVERB_UIACTIVATE);
   REQUIRE(panel != nullptr);
   SetForegroundWindow(host.frame.get());
   SetFocus(GetDlgItem(panel, kRec));
@@ -136,33 +132,13 @@ TEST_GROUP(LiveFocusLeavesADisabledButton) {
   CHECK(boxes.Texts().empty());
 }
 
-// Waits for the Save-as dialog (its title is in Chinese here), types the
-// name and confirms.
-DWORD WINAPI TypeIntoSaveAs(void* parameter) {
-  const auto* path = static_cast<const std::wstring*>(parameter);
-  HWND dialog = nullptr;
-  // Found by its class, the dialog is ready once it is shown.
-  for (int i = 0; i < 500 && (dialog == nullptr || !IsWindowVisible(dialog)); ++i) {
-    Sleep(10);
-    dialog = FindWindowW(L"#32770", nullptr);
-  }
-  if (dialog == nullptr || GetDlgItem(dialog, 0x47C) == nullptr) {
-    return 1;
-  }
-  SendMessageW(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path->c_str()));
-  PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-  return 0;
-}
-
 // Code page 950: the second byte of 許 (B3 5C) is a backslash byte, which
 // must not end the folder of the chosen path.
 TEST_GROUP(TraditionalChineseSaveAsInADoubleByteName) {
   REQUIRE(GetACP() == 950);
   BoxWatcher boxes;
   Hosted host(kParams);
-  REQUIRE(host.ready);
-  CHECK_HR(host.Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
-  HWND panel = host.Panel();
+  HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
   wchar_t folder[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, folder);
@@ -173,11 +149,11 @@ TEST_GROUP(TraditionalChineseSaveAsInADoubleByteName) {
   REQUIRE(Ansi(L"\u8A31") == "\xB3\x5C");
 
   ShowWindow(GetDlgItem(panel, kChoose), SW_SHOW);
-  HANDLE typist =
-      CreateThread(nullptr, 0, TypeIntoSaveAs, const_cast<std::wstring*>(&path), 0, nullptr);
+  // The dialog's title is in Chinese here: the user finds it by its field.
+  SaveAsUser user(L"", path);
   Click(panel, kChoose);  // returns when the dialog has closed
-  WaitForSingleObject(typist, INFINITE);
-  CloseHandle(typist);
+  user.Wait();
+  CHECK(user.found);
   PumpMessages();
   CHECK(LocalPath(host.object.get()) == path);
   CHECK(ItemText(panel, kStatus) == Ansi(path));

@@ -215,6 +215,16 @@ struct Hosted {
     }
     return nullptr;
   }
+  // How the groups that use the panel start: the control made, loaded and
+  // shown by `verb`. Its panel, or null with the failure recorded.
+  HWND Activate(LONG verb = OLEIVERB_INPLACEACTIVATE) {
+    if (!ready) {
+      Fail(__FILE__, __LINE__, "the control was made, sited and loaded");
+      return nullptr;
+    }
+    CHECK_HR(Verb(verb), S_OK);
+    return Panel();
+  }
 };
 
 }  // namespace tamborix_wine
