@@ -21,17 +21,6 @@ const std::vector<std::pair<const wchar_t*, const wchar_t*>> kParams = {
     {L"TargetDir", L"hostile"}, {L"Host", L"127.0.80.1"}, {L"FileName", L"hostile.wav"},
     {L"PDrive", L"P"}};
 
-std::wstring LocalPath(IOleObject* object) {
-  Ref<IRecorderDialog> dialog;
-  BSTR path = nullptr;
-  if (!dialog.From(object) || FAILED(dialog->get_LocalFullFileName(&path)) || path == nullptr) {
-    return std::wstring();
-  }
-  std::wstring text(path);
-  SysFreeString(path);
-  return text;
-}
-
 // What a page does when it removes the control: its window goes and every
 // reference it held is let go of.
 void LetGo(Hosted& host) {
@@ -44,7 +33,7 @@ HWND ActivateWithoutTake(Hosted& host) {
   if (FAILED(host.Verb(OLEIVERB_INPLACEACTIVATE))) {
     return nullptr;
   }
-  DeleteFileW(LocalPath(host.object.get()).c_str());
+  DeleteFileW(LocalFullFileName(host.object.get()).c_str());
   return host.Panel();
 }
 
@@ -100,7 +89,7 @@ TEST_GROUP(HostileReleaseInsideOKDone) {
   Hosted host(kParams);
   HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
-  const std::wstring path = LocalPath(host.object.get());
+  const std::wstring path = LocalFullFileName(host.object.get());
   FILE* take = _wfopen(path.c_str(), L"wb");
   REQUIRE(take != nullptr);
   std::fputs("a take", take);
@@ -187,7 +176,7 @@ TEST_GROUP(HostileReactivateUnderBox) {
   HWND fresh = host.Panel();
   REQUIRE(fresh != nullptr && IsWindow(fresh));
   CHECK(host.events.counts[kOnPlayimg] == 2);
-  const std::wstring path = LocalPath(host.object.get());
+  const std::wstring path = LocalFullFileName(host.object.get());
   Click(fresh, kRec);
   CHECK(RecButtons(fresh));
   PumpFor(4000);

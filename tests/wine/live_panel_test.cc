@@ -23,17 +23,6 @@ const std::vector<std::pair<const wchar_t*, const wchar_t*>> kPageParams = {
     {L"FileName", L"live.wav"},
     {L"PDrive", L"P"}};
 
-std::wstring LocalFullFileName(IOleObject* object) {
-  Ref<IRecorderDialog> dialog;
-  BSTR path = nullptr;
-  if (!dialog.From(object) || FAILED(dialog->get_LocalFullFileName(&path)) || path == nullptr) {
-    return std::wstring();
-  }
-  std::wstring text(path);
-  SysFreeString(path);
-  return text;
-}
-
 std::string Narrow(const std::wstring& text) {
   return std::string(text.begin(), text.end());
 }

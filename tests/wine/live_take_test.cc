@@ -15,17 +15,6 @@ const std::vector<std::pair<const wchar_t*, const wchar_t*>> kParams = {
     {L"Session", L"take-session-1"}, {L"User", L"ann"},        {L"Domain", L"example.org"},
     {L"TargetDir", L"held takes"},   {L"Host", L"127.0.80.1"}, {L"FileName", L"held.wav"}};
 
-std::wstring LocalPath(IOleObject* object) {
-  Ref<IRecorderDialog> dialog;
-  BSTR path = nullptr;
-  if (!dialog.From(object) || FAILED(dialog->get_LocalFullFileName(&path)) || path == nullptr) {
-    return std::wstring();
-  }
-  std::wstring text(path);
-  SysFreeString(path);
-  return text;
-}
-
 std::string Ansi(const std::wstring& text) {
   char narrow[1024] = {};
   WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
@@ -55,7 +44,7 @@ TEST_GROUP(LiveTakeKeptBesideAHeldOne) {
   Hosted host(kParams);
   HWND panel = host.Activate();
   REQUIRE(panel != nullptr);
-  const std::wstring path = LocalPath(host.object.get());
+  const std::wstring path = LocalFullFileName(host.object.get());
   REQUIRE(path.size() > 8 && path.compare(path.size() - 8, 8, L"held.wav") == 0);
   const std::wstring kept = path.substr(0, path.size() - 4) + L"-2.wav";
   DeleteFileW(kept.c_str());
@@ -76,7 +65,7 @@ TEST_GROUP(LiveTakeKeptBesideAHeldOne) {
   CHECK(ReadBytes(path) == old);
   const Wave wave = ReadWave(kept);
   CHECK(wave.valid && wave.rate == 8000 && wave.samples.size() > 8000);
-  CHECK(LocalPath(host.object.get()) == kept);
+  CHECK(LocalFullFileName(host.object.get()) == kept);
   CHECK(ItemText(panel, kStatus) == Ansi(kept));
   CHECK(Ready(panel));
 
@@ -155,7 +144,7 @@ TEST_GROUP(TraditionalChineseSaveAsInADoubleByteName) {
   user.Wait();
   CHECK(user.found);
   PumpMessages();
-  CHECK(LocalPath(host.object.get()) == path);
+  CHECK(LocalFullFileName(host.object.get()) == path);
   CHECK(ItemText(panel, kStatus) == Ansi(path));
   Record(panel, 2000);
   CHECK(ReadWave(path).valid);

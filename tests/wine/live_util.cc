@@ -99,6 +99,17 @@ void CALLBACK UnderNextBox::Tick(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
+std::wstring LocalFullFileName(IOleObject* object) {
+  Ref<IRecorderDialog> dialog;
+  BSTR path = nullptr;
+  if (!dialog.From(object) || FAILED(dialog->get_LocalFullFileName(&path)) || path == nullptr) {
+    return std::wstring();
+  }
+  std::wstring text(path);
+  SysFreeString(path);
+  return text;
+}
+
 std::string ReadBytes(const std::wstring& path) {
   std::string bytes;
   FILE* file = _wfopen(path.c_str(), L"rb");

@@ -77,6 +77,9 @@ Wave ReadWave(const std::wstring& path);
 // windows (at 8000 Hz) that hold sound throughout; 0 when fewer than five do.
 int ToneFrequency(const std::vector<int16_t>& samples);
 
+// The control's LocalFullFileName; empty when it gives none.
+std::wstring LocalFullFileName(IOleObject* object);
+
 // The whole file's bytes (empty when it cannot be read).
 std::string ReadBytes(const std::wstring& path);
 
