@@ -24,9 +24,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 if [ "${HARNESS_INSIDE:-}" != 1 ]; then
   if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-    echo "usage: $0 <x86_64 build dir> [<i686 build dir>]"
-    echo "0 passed, 1 failed, 0 skipped"
-    exit 2
+    harness_usage "$0 <x86_64 build dir> [<i686 build dir>]"
   fi
   artefacts=${TAMBORIX_ARTEFACTS:-$harness_repo/build/artefacts}
   service_pid=

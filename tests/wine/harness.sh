@@ -69,6 +69,14 @@ harness_outside() {  # harness_outside <seconds> <script> <args...>
   harness_end "$status"
 }
 
+# Ends a script called with the wrong arguments: its usage, and the summary
+# line of one failure.
+harness_usage() {  # harness_usage <usage>
+  echo "usage: $1"
+  echo "0 passed, 1 failed, 0 skipped"
+  exit 2
+}
+
 pass() {  # pass <check>
   echo "pass $1" >>"$HARNESS_RESULTS"
   echo "ok   $1"

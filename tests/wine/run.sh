@@ -30,9 +30,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 if [ "${HARNESS_INSIDE:-}" != 1 ]; then
   if [ $# -ne 2 ]; then
-    echo "usage: $0 <i686 build dir> <x86_64 build dir>"
-    echo "0 passed, 1 failed, 0 skipped"
-    exit 2
+    harness_usage "$0 <i686 build dir> <x86_64 build dir>"
   fi
   harness_outside 280 "$0" "$(realpath -m "$1")" "$(realpath -m "$2")"
 fi
