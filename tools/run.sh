@@ -86,6 +86,8 @@ grep -q '^listening on' "$run/service.log" ||
 . tools/wine/loaders.sh
 # shellcheck source=tools/wine/pulse.sh
 . tools/wine/pulse.sh
+# shellcheck source=tools/wine/xvfb.sh
+. tools/wine/xvfb.sh
 export WINEPREFIX=$root/build/wine-prefix
 wine=$wine_loader_x86_64
 
@@ -94,14 +96,7 @@ if [ "$headless" -eq 0 ] && [ -n "${DISPLAY:-}" ] && pactl info >/dev/null 2>&1;
 else
   mode=headless
   echo "== Headless: a private X server and a sound server playing a 440 Hz tone"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$run/display" 2>"$run/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 1 50); do
-    [ -s "$run/display" ] && break
-    sleep 0.1
-  done
-  [ -s "$run/display" ] || verdict 1 "Xvfb did not start"
-  export DISPLAY=:$(head -n 1 "$run/display")
+  xvfb_start "$run" 1024x768 || verdict 1 "Xvfb did not start"
   pulse_start "$run/pulse" || verdict 1 "the sound server did not start (see $run/pulse/pulse.log)"
 fi
 

@@ -31,6 +31,8 @@ mkdir -p "$artefacts"
 . tests/wine/harness.sh
 # shellcheck source=tools/wine/pulse.sh
 . tools/wine/pulse.sh
+# shellcheck source=tools/wine/xvfb.sh
+. tools/wine/xvfb.sh
 harness_begin
 finish() {
   harness_complete
@@ -74,14 +76,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-DISPLAY=:$(head -n 1 "$work/display")
-export DISPLAY
+if ! xvfb_start "$work" 1280x1024; then
+  fail "the X server started" "$(tail -n 1 "$work/xvfb.log")"
+  finish
+fi
 HOME=$work XDG_CONFIG_HOME=$work/config openbox --sm-disable >"$work/openbox.log" 2>&1 &
 wm_pid=$!
 for _ in $(seq 1 50); do
