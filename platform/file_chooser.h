@@ -37,9 +37,9 @@ class FileChooser {
  public:
   virtual ~FileChooser() = default;
   // Shows the dialog, owned as the kernel's message boxes are (the panel
-  // on the panel's thread), and returns when the user has closed it: true with `choice` filled when the user confirmed a name;
-  // false, `choice` untouched, when the user cancelled or the dialog could
-  // not be shown.
+  // on the panel's thread), and returns when the user has closed it: true with `choice` filled when
+  // the user confirmed a name; false, `choice` untouched, when the user cancelled or the dialog
+  // could not be shown.
   virtual bool ChooseSaveAs(const SaveAsSettings& settings, SaveAsChoice* choice) = 0;
 };
 
