@@ -1,5 +1,6 @@
 #include "upload/upload_request.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <utility>
 
@@ -17,6 +18,16 @@ bool Fits(const std::string& text, size_t area) {
   return text.size() + 1 <= area;
 }
 
+// The bytes a query value keeps as they are: those a URI's query allows,
+// less & + = (and %, which starts an escape).
+bool IsKeptInQuery(unsigned char byte) {
+  if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+      (byte >= '0' && byte <= '9')) {
+    return true;
+  }
+  return byte != 0 && std::strchr("-._~!$'()*,;:@/?", byte) != nullptr;
+}
+
 bool HasLineBreakingByte(const std::string& text) {
   for (char c : text) {
     if (c == '\r' || c == '\n' || c == '\0') {
@@ -32,20 +43,34 @@ std::string UploadBoundary(int64_t stamp) {
   return "--lumoxx" + std::to_string(stamp) + "--lumozed";
 }
 
+std::string FreeUploadBoundary(int64_t stamp, const std::vector<const std::string*>& values) {
+  for (;;) {
+    std::string boundary = UploadBoundary(stamp);
+    const std::string delimiter = "--" + boundary;
+    bool held = false;
+    for (const std::string* value : values) {
+      held = held || value->find(delimiter) != std::string::npos;
+    }
+    if (!held) {
+      return boundary;
+    }
+    // Each value holds only a bounded number of delimiters, so this ends.
+    stamp = stamp == INT64_MAX ? 0 : stamp + 1;
+  }
+}
+
 std::string EncodeQueryValue(const std::string& text) {
   static const char kHex[] = "0123456789abcdef";
   std::string encoded;
   encoded.reserve(text.size());
   for (char c : text) {
     auto byte = static_cast<unsigned char>(c);
-    bool special = byte == ' ' || byte == '#' || byte == '%' || byte == '&' || byte == '+' ||
-                   byte == '=' || byte < 0x20 || byte == 0x7F;
-    if (special) {
+    if (IsKeptInQuery(byte)) {
+      encoded += c;
+    } else {
       encoded += '%';
       encoded += kHex[byte >> 4];
       encoded += kHex[byte & 0x0F];
-    } else {
-      encoded += c;
     }
   }
   return encoded;
@@ -115,7 +140,10 @@ RequestRefusal BuildUploadRequest(const UploadSettings& settings, const UploadRe
     return refuse(RequestRefusal::kTooLarge, "sentPath");
   }
 
-  const std::string boundary = UploadBoundary(input.stamp);
+  // The file part's filename parameter is the whole path.
+  const std::string boundary = FreeUploadBoundary(
+      input.stamp, {&settings.targetDir, &encodedTargetDir, &fileName, &settings.user,
+                    &settings.domain, &settings.session, &input.clientAddress, &settings.path});
   const std::string delimiter = "--" + boundary + kCrLf;
 
   // The body prefix: the ten simple fields, then the head of the file part.
@@ -162,7 +190,10 @@ RequestRefusal BuildUploadRequest(const UploadSettings& settings, const UploadRe
   }
 
   const uint64_t contentLength = bodyPrefix.size() + input.fileSize + closing.size();
-  std::string head = "POST /workdesk/handle?asession=" + encoded[0] + "&auser=" + encoded[1] +
+  // A proxy is told the whole URL; the Host line names the host either way.
+  const std::string target = input.throughProxy ? "http://" + settings.host + "/workdesk/handle"
+                                                : std::string("/workdesk/handle");
+  std::string head = "POST " + target + "?asession=" + encoded[0] + "&auser=" + encoded[1] +
                      "&adomain=" + encoded[2] + "&taction=" + kAction + "&pdrive=" + encoded[3] +
                      "&target_dir=" + encodedTargetDir + " HTTP/1.1" + kCrLf;
   head += "Host: " + settings.host + kCrLf;
@@ -177,6 +208,7 @@ RequestRefusal BuildUploadRequest(const UploadSettings& settings, const UploadRe
   request->head = std::move(head);
   request->bodyPrefix = std::move(bodyPrefix);
   request->closing = std::move(closing);
+  request->boundary = boundary;
   return RequestRefusal::kNone;
 }
 

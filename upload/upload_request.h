@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "upload/upload_settings.h"
 
@@ -35,12 +36,19 @@ struct UploadRequestInput {
   std::string clientAddress;  // dotted IPv4 address or ""
   int64_t stamp = 0;          // seconds since 1970-01-01 00:00:00 UTC
   uint64_t fileSize = 0;
+  // The connection goes to an HTTP proxy: the request line names the whole
+  // URL (http://<host>/workdesk/handle?...), which a proxy needs to forward
+  // it; a direct request names the path and query alone.
+  bool throughProxy = false;
 };
 
 struct UploadRequest {
   std::string head;
   std::string bodyPrefix;
   std::string closing;
+  // The boundary the body is framed with (UploadBoundary of the stamp, or of
+  // a later one when a value held the delimiter of an earlier one).
+  std::string boundary;
 };
 
 enum class RequestRefusal {
@@ -60,9 +68,16 @@ RequestRefusal BuildUploadRequest(const UploadSettings& settings, const UploadRe
 // "--lumoxx<stamp>--lumozed".
 std::string UploadBoundary(int64_t stamp);
 
-// Percent-encodes, with lower-case hex digits, the bytes that would change a
-// query value's meaning (blank # % & + =) and the control bytes (0x00-0x1F,
-// 0x7F); every other byte is copied.
+// The boundary of the first stamp from `stamp` on whose delimiter ("--" and
+// the boundary) occurs in none of `values`, so that no value can end its
+// part early.
+std::string FreeUploadBoundary(int64_t stamp, const std::vector<const std::string*>& values);
+
+// Percent-encodes, with lower-case hex digits, every byte that may not stand
+// in a URI's query as it is (control bytes, blank, " # % < > [ \ ] ^ ` { | }
+// DEL and every byte from 0x80 up) and the bytes that would change a query
+// value's meaning (& + =). Letters, digits and - . _ ~ ! $ ' ( ) * , ; : @ /
+// ? are copied.
 std::string EncodeQueryValue(const std::string& text);
 
 // One simple form field: its Content-Disposition line, an empty line, the

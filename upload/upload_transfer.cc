@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -17,6 +18,9 @@ namespace tamborix {
 namespace {
 
 constexpr size_t kReceiveBlock = 8192;
+// How long a failed send waits for the reply a service sent before it
+// closed: it is on its way already, or has come.
+constexpr int kEarlyReplyWaitMs = 2000;
 
 // Milliseconds left until `deadline`, for one socket call: rounded up, so
 // that a call that runs out of time returns only once `deadline` has passed.
@@ -55,6 +59,28 @@ class SocketGuard {
   SocketApi& sockets_;
   SocketApi::Handle handle_ = SocketApi::kNoSocket;
 };
+
+// Reads the reply into `reply` until it is complete, the service closes,
+// kReplyLimit bytes are in or a receive fails; `timeLeftMs` bounds each
+// receive. `area` holds at least kReceiveBlock bytes.
+ReplyEnd ReadReply(SocketApi& sockets, SocketApi::Handle socket, char* area, ReplyReader* reply,
+                   const std::function<uint32_t()>& timeLeftMs) {
+  while (reply->Text().size() < kReplyLimit) {
+    size_t room = std::min(kReceiveBlock, kReplyLimit - reply->Text().size());
+    int64_t received = sockets.Receive(socket, area, room, timeLeftMs());
+    if (received < 0) {
+      return ReplyEnd::kReceiveFailed;
+    }
+    if (received == 0) {
+      return ReplyEnd::kClosed;
+    }
+    reply->Feed(area, static_cast<size_t>(received));
+    if (reply->Complete()) {
+      return ReplyEnd::kComplete;
+    }
+  }
+  return ReplyEnd::kLimitReached;
+}
 
 }  // namespace
 
@@ -110,6 +136,8 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   }
 
   input.fileSize = fileSize;
+  const bool viaProxy = !job.proxyHost.empty();
+  input.throughProxy = viaProxy;
   UploadRequest request;
   std::string refusedInput;
   const LeadBytePredicate isLeadByte = [&kernel](unsigned char byte) {
@@ -132,7 +160,6 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
     kernel.ShowMessageBox(kTextSocketCreateError);
     return kOutcomeSocketError;
   }
-  const bool viaProxy = !job.proxyHost.empty();
   if (!sockets.Connect(socket.handle(), viaProxy ? job.proxyHost : job.settings.host,
                        viaProxy ? ProxyPortNumber(job.proxyPort) : job.settings.servicePort,
                        TimeLeftMs(job.deadline))) {
@@ -147,10 +174,26 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   auto send = [&](const void* data, size_t size) {
     return sockets.SendAll(socket.handle(), data, size, TimeLeftMs(job.deadline));
   };
-  // A failed send: the time-out, or `outcome` with the message, if any.
+  std::vector<char> area(kTransferArea);
+  // A failed send: the time-out; else the service's own answer when it
+  // refused the request and closed before taking all of it; else `outcome`
+  // with the message, if any.
   auto sendFailed = [&](const char* outcome, const char* message) -> std::string {
     if (OutOfTime(job)) {
       return kOutcomeTimeOut;
+    }
+    const auto waitUntil = std::min(job.deadline, std::chrono::steady_clock::now() +
+                                                      std::chrono::milliseconds(kEarlyReplyWaitMs));
+    ReplyReader early;
+    const ReplyEnd end = ReadReply(sockets, socket.handle(), area.data(), &early,
+                                   [waitUntil] { return TimeLeftMs(waitUntil); });
+    const ReplyVerdict verdict = JudgeReply(early, end);
+    if (!early.StatusLine().empty() && verdict.outcome != kOutcomeOk &&
+        verdict.outcome != kOutcomeReceiveError) {
+      if (!verdict.message.empty()) {
+        kernel.ShowMessageBox(verdict.message);
+      }
+      return verdict.outcome;
     }
     if (message != nullptr) {
       kernel.ShowMessageBox(message);
@@ -164,7 +207,6 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
     return sendFailed(kOutcomeSendParaError, kTextSendError);
   }
 
-  std::vector<char> area(kTransferArea);
   const size_t chunk = ChunkSize(fileSize);
   uint64_t sent = 0;
   uint64_t left = fileSize;
@@ -191,25 +233,8 @@ std::string SendUpload(UploadJob& job, Kernel& kernel, SocketApi& sockets) {
   }
 
   ReplyReader reply;
-  ReplyEnd end = ReplyEnd::kLimitReached;
-  while (reply.Text().size() < kReplyLimit) {
-    size_t room = std::min(kReceiveBlock, kReplyLimit - reply.Text().size());
-    int64_t received =
-        sockets.Receive(socket.handle(), area.data(), room, TimeLeftMs(job.deadline));
-    if (received < 0) {
-      end = ReplyEnd::kReceiveFailed;
-      break;
-    }
-    if (received == 0) {
-      end = ReplyEnd::kClosed;
-      break;
-    }
-    reply.Feed(area.data(), static_cast<size_t>(received));
-    if (reply.Complete()) {
-      end = ReplyEnd::kComplete;
-      break;
-    }
-  }
+  const ReplyEnd end = ReadReply(sockets, socket.handle(), area.data(), &reply,
+                                 [&job] { return TimeLeftMs(job.deadline); });
   ReplyVerdict verdict = JudgeReply(reply, end);
   if (verdict.outcome == kOutcomeReceiveError && OutOfTime(job)) {
     verdict = {kOutcomeTimeOut, ""};

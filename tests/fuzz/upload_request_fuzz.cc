@@ -2,8 +2,9 @@
 //
 // Input fields (separated by 0x1F): session, user, domain, pDrive, targetDir,
 // host, sentPath, clientAddress, stamp, file size, options. The options are
-// "d" for a double-byte code page (lead bytes 0x81-0xFE) followed by how many
-// times each value is repeated (1-64), so that the areas' limits are reached.
+// "d" for a double-byte code page (lead bytes 0x81-0xFE), then "p" for a
+// request sent through a proxy, followed by how many times each value is
+// repeated (1-64), so that the areas' limits are reached.
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -32,6 +33,7 @@ struct FuzzedRequest {
   std::string clientAddress;
   int64_t stamp = 0;
   uint64_t fileSize = 0;
+  bool throughProxy = false;
 };
 
 RequestRefusal Build(const FuzzedRequest& fuzzed, UploadRequest* request, std::string* refused,
@@ -48,6 +50,7 @@ RequestRefusal Build(const FuzzedRequest& fuzzed, UploadRequest* request, std::s
   input.clientAddress = fuzzed.clientAddress;
   input.stamp = fuzzed.stamp;
   input.fileSize = fuzzed.fileSize;
+  input.throughProxy = fuzzed.throughProxy;
   return BuildUploadRequest(settings, input, request, refused, isLeadByte);
 }
 
@@ -67,7 +70,9 @@ Case ReadCase(const uint8_t* data, size_t size) {
   const std::vector<std::string> fields = fuzz::SplitFields(data, size);
   const std::string options = FieldAt(fields, 10);
   const bool doubleByte = !options.empty() && options[0] == 'd';
-  const uint64_t repeat = LeadingNumber(options.substr(doubleByte ? 1 : 0), 64, 1);
+  const size_t proxyAt = doubleByte ? 1 : 0;
+  const bool throughProxy = options.size() > proxyAt && options[proxyAt] == 'p';
+  const uint64_t repeat = LeadingNumber(options.substr(proxyAt + (throughProxy ? 1 : 0)), 64, 1);
   auto value = [&](size_t index) {
     std::string repeated;
     for (uint64_t i = 0; i < repeat; ++i) {
@@ -84,6 +89,7 @@ Case ReadCase(const uint8_t* data, size_t size) {
   c.input.host = value(5);
   c.input.sentPath = value(6);
   c.input.clientAddress = value(7);
+  c.input.throughProxy = throughProxy;
   const std::string stamp = FieldAt(fields, 8);
   const bool negative = !stamp.empty() && stamp[0] == '-';
   const auto magnitude = static_cast<int64_t>(LeadingNumber(
@@ -97,8 +103,7 @@ Case ReadCase(const uint8_t* data, size_t size) {
   return c;
 }
 
-std::vector<std::pair<const char*, const std::string*>> NamedValues(
-    const FuzzedRequest& input) {
+std::vector<std::pair<const char*, const std::string*>> NamedValues(const FuzzedRequest& input) {
   return {{"session", &input.session},     {"user", &input.user},
           {"domain", &input.domain},       {"pDrive", &input.pDrive},
           {"targetDir", &input.targetDir}, {"host", &input.host},
@@ -125,14 +130,22 @@ int HexDigit(char c) {
   return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;  // lower case only
 }
 
-// Undoes EncodeQueryValue, checking that no byte that changes a query value's
-// meaning is left unencoded.
+// The bytes a query may hold as they are (RFC 3986: unreserved, sub-delims,
+// ':' '@' '/' '?'), less those that change a value's meaning (& + =).
+bool AllowedInQueryValue(unsigned char byte) {
+  const std::string others = "-._~!$'()*,;:@/?";
+  return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+         (byte >= '0' && byte <= '9') ||
+         (byte != 0 && others.find(static_cast<char>(byte)) != std::string::npos);
+}
+
+// Undoes EncodeQueryValue, checking that every byte left unencoded is one a
+// query value may hold.
 std::string DecodeQueryValue(const std::string& encoded) {
   std::string decoded;
   for (size_t i = 0; i < encoded.size(); ++i) {
     const auto byte = static_cast<unsigned char>(encoded[i]);
-    FUZZ_CHECK(byte >= 0x20 && byte != 0x7F && byte != ' ' && byte != '#' && byte != '&' &&
-               byte != '+' && byte != '=');
+    FUZZ_CHECK(byte == '%' || AllowedInQueryValue(byte));
     if (byte != '%') {
       decoded += encoded[i];
       continue;
@@ -156,6 +169,28 @@ void CheckLastPathComponent(const std::string& path, const LeadBytePredicate& is
   }
 }
 
+// The boundary keeps its form, with the stamp or a later one (past the top
+// of the range, from 0 on), and no value holds its delimiter.
+void CheckBoundary(const FuzzedRequest& input, const std::string& boundary) {
+  const std::string prefix = "--lumoxx";
+  const std::string suffix = "--lumozed";
+  FUZZ_CHECK(StartsWith(boundary, prefix) && EndsWith(boundary, suffix));
+  const std::string digits =
+      boundary.substr(prefix.size(), boundary.size() - prefix.size() - suffix.size());
+  int64_t stamp = 0;
+  FUZZ_CHECK(!digits.empty());
+  if (boundary != UploadBoundary(input.stamp)) {
+    FUZZ_CHECK(digits.find_first_not_of("0123456789") == std::string::npos && digits.size() < 20);
+    stamp = static_cast<int64_t>(std::stoull(digits));
+    FUZZ_CHECK(boundary == UploadBoundary(stamp));
+    FUZZ_CHECK(stamp > input.stamp || stamp < 1000000);
+  }
+  const std::string delimiter = "--" + boundary;
+  for (const auto& [name, value] : NamedValues(input)) {
+    FUZZ_CHECK(std::string(name) == "host" || value->find(delimiter) == std::string::npos);
+  }
+}
+
 // The head: five header lines and the empty line, each ended by CR LF and
 // holding no other CR or LF; the query gives back every value.
 void CheckHead(const FuzzedRequest& input, const UploadRequest& request) {
@@ -169,7 +204,9 @@ void CheckHead(const FuzzedRequest& input, const UploadRequest& request) {
   FUZZ_CHECK(start == head.size());
   FUZZ_CHECK(lines.size() == 6 && lines[5].empty());
 
-  const std::string requestLinePrefix = "POST /workdesk/handle?";
+  const std::string requestLinePrefix = input.throughProxy
+                                            ? "POST http://" + input.host + "/workdesk/handle?"
+                                            : std::string("POST /workdesk/handle?");
   const std::string requestLineSuffix = " HTTP/1.1";
   FUZZ_CHECK(StartsWith(lines[0], requestLinePrefix) && EndsWith(lines[0], requestLineSuffix));
   const std::string query =
@@ -192,8 +229,7 @@ void CheckHead(const FuzzedRequest& input, const UploadRequest& request) {
   FUZZ_CHECK(from == query.size() + 1);
 
   FUZZ_CHECK(lines[1] == "Host: " + input.host);
-  FUZZ_CHECK(lines[3] ==
-             "Content-Type: multipart/form-data; boundary=" + UploadBoundary(input.stamp));
+  FUZZ_CHECK(lines[3] == "Content-Type: multipart/form-data; boundary=" + request.boundary);
   const std::string lengthName = "Content-Length: ";
   FUZZ_CHECK(StartsWith(lines[4], lengthName));
   const std::string digits = lines[4].substr(lengthName.size());
@@ -206,7 +242,7 @@ void CheckHead(const FuzzedRequest& input, const UploadRequest& request) {
 // eleven parts with the expected names and values, then the closing delimiter.
 void CheckBody(const FuzzedRequest& input, const LeadBytePredicate& isLeadByte,
                const UploadRequest& request) {
-  const std::string boundary = UploadBoundary(input.stamp);
+  const std::string& boundary = request.boundary;
   const std::string body = request.bodyPrefix + request.closing;
   const std::string first = "--" + boundary + "\r\n";
   const std::string delimiter = "\r\n--" + boundary;
@@ -260,7 +296,7 @@ void FuzzOne(const uint8_t* data, size_t size) {
     CheckLastPathComponent(input.sentPath, nullptr);
   }
 
-  const UploadRequest untouched{"head", "prefix", "closing"};
+  const UploadRequest untouched{"head", "prefix", "closing", "boundary"};
   UploadRequest request = untouched;
   std::string refusedInput;
   const RequestRefusal refusal = Build(input, &request, &refusedInput, c.isLeadByte);
@@ -306,6 +342,7 @@ void FuzzOne(const uint8_t* data, size_t size) {
   }
   FUZZ_CHECK(request.head.size() < kHeadArea && request.bodyPrefix.size() < kBodyPrefixArea &&
              request.closing.size() < kClosingArea);
+  CheckBoundary(input, request.boundary);
   CheckHead(input, request);
   CheckBody(input, c.isLeadByte, request);
 }

@@ -164,8 +164,24 @@ TEST(RequestPieces, FieldAndFileHeadLengths) {
 TEST(QueryEncoding, TargetFolderTable) {
   EXPECT_EQ("a%20b%26c%3dd%2be%25f%23g", EncodeQueryValue("a b&c=d+e%f#g"));
   EXPECT_EQ("%2520", EncodeQueryValue("%20"));
-  EXPECT_EQ("/\\?:;,\xE4\xB8\xAD~", EncodeQueryValue("/\\?:;,\xE4\xB8\xAD~"));
+  EXPECT_EQ("/%5c?:;,%e4%b8%ad~", EncodeQueryValue("/\\?:;,\xE4\xB8\xAD~"));
   EXPECT_EQ("", EncodeQueryValue(""));
+}
+
+// What a URI's query may not hold, and what Latin-1 names are made of.
+TEST(QueryEncoding, BytesAUriDoesNotAllowAreEncoded) {
+  EXPECT_EQ("%22%3c%3e%5c%5e%60%7b%7c%7d%5b%5d", EncodeQueryValue("\"<>\\^`{|}[]"));
+  EXPECT_EQ("Zo%eb%20%c9%df%e9%fc%80%ff", EncodeQueryValue("Zo\xEB \xC9\xDF\xE9\xFC\x80\xFF"));
+  const std::string kept = "azAZ09-._~!$'()*,;:@/?";
+  EXPECT_EQ(kept, EncodeQueryValue(kept));
+  // Every byte is either kept or written as three characters.
+  size_t keptCount = 0;
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::string encoded = EncodeQueryValue(std::string(1, static_cast<char>(byte)));
+    keptCount += encoded.size() == 1 ? 1 : 0;
+    EXPECT_TRUE(encoded.size() == 1 || encoded.size() == 3) << byte;
+  }
+  EXPECT_EQ(62u + 16u, keptCount);  // letters, digits and - . _ ~ ! $ ' ( ) * , ; : @ / ?
 }
 
 TEST(QueryEncoding, ControlBytesAreEncodedInLowerCaseHex) {
@@ -178,21 +194,53 @@ TEST(QueryEncoding, EveryQueryValueIsEncodedButFormFieldsStayAsGiven) {
   input.session = "s 1&x=2";
   input.user = "ann&bob";
   input.domain = "d+e";
-  input.pDrive = "p#1\t";
-  input.targetDir = "a b&c=d+e%f#g";
+  input.pDrive = "p#1\t\xE9";
+  input.targetDir = "a b&c=d+e%f#g\xDF";
   UploadRequest request = Build(input);
   const std::string line = request.head.substr(0, request.head.find("\r\n"));
   EXPECT_EQ(
       "POST /workdesk/handle?asession=s%201%26x%3d2&auser=ann%26bob&adomain=d%2be"
-      "&taction=user_uploadx_action&pdrive=p%231%09&target_dir=a%20b%26c%3dd%2be%25f%23g HTTP/1.1",
+      "&taction=user_uploadx_action&pdrive=p%231%09%e9"
+      "&target_dir=a%20b%26c%3dd%2be%25f%23g%df HTTP/1.1",
       line);
   EXPECT_NE(std::string::npos, request.bodyPrefix.find("name=\"asession\"\r\n\r\ns 1&x=2\r\n"));
   EXPECT_NE(std::string::npos, request.bodyPrefix.find("name=\"auser\"\r\n\r\nann&bob\r\n"));
   EXPECT_NE(std::string::npos,
-            request.bodyPrefix.find("name=\"target_dir\"\r\n\r\na b&c=d+e%f#g\r\n"));
-  EXPECT_NE(
-      std::string::npos,
-      request.bodyPrefix.find("name=\"encode_target_dir\"\r\n\r\na%20b%26c%3dd%2be%25f%23g\r\n"));
+            request.bodyPrefix.find("name=\"target_dir\"\r\n\r\na b&c=d+e%f#g\xDF\r\n"));
+  EXPECT_NE(std::string::npos, request.bodyPrefix.find("name=\"encode_target_dir\"\r\n\r\n"
+                                                       "a%20b%26c%3dd%2be%25f%23g%df\r\n"));
+}
+
+TEST(RequestLayout, ProxyIsToldTheWholeUrlAndTheHostLineStays) {
+  RequestParts input = WorkedExample();
+  const std::string direct = Build(input).head;
+  input.transfer.throughProxy = true;
+  const std::string proxied = Build(input).head;
+  EXPECT_EQ(0u, direct.find("POST /workdesk/handle?asession=0123"));
+  EXPECT_EQ(0u, proxied.find("POST http://drive.example.com/workdesk/handle?asession=0123"));
+  // Everything after the request target is the same.
+  EXPECT_EQ(direct.substr(direct.find('?')), proxied.substr(proxied.find('?')));
+}
+
+// A value that begins with the delimiter would end its part early: the
+// stamp moves on until no value holds the delimiter.
+TEST(RequestLayout, BoundaryMovesPastEveryDelimiterAValueHolds) {
+  RequestParts input = WorkedExample();
+  EXPECT_EQ(UploadBoundary(kStamp), Build(input).boundary);
+  input.session = "--" + UploadBoundary(kStamp) + "--";
+  input.path = "c:\\rec\\----lumoxx" + std::to_string(kStamp + 1) + "--lumozed.wav";
+  UploadRequest request = Build(input);
+  const std::string boundary = UploadBoundary(kStamp + 2);
+  EXPECT_EQ(boundary, request.boundary);
+  EXPECT_NE(std::string::npos, request.head.find("; boundary=" + boundary + "\r\n"));
+  EXPECT_EQ("\r\n--" + boundary + "--\r\n", request.closing);
+  EXPECT_NE(std::string::npos, request.bodyPrefix.find("name=\"asession\"\r\n\r\n" + input.session +
+                                                       "\r\n--" + boundary + "\r\n"));
+  // A stamp at the top of its range moves on to 0.
+  input = WorkedExample();
+  input.transfer.stamp = INT64_MAX;
+  input.user = "--" + UploadBoundary(INT64_MAX);
+  EXPECT_EQ(UploadBoundary(0), Build(input).boundary);
 }
 
 TEST(RequestRefusals, LineBreakingBytesInAnyValueAreRefused) {

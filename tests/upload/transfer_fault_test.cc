@@ -48,11 +48,12 @@ FaultScript Reply(std::vector<std::string> writes) {
   return script;
 }
 
-TEST_F(FaultTransfer, ProxyGetsTheSameOriginFormRequest) {
+TEST_F(FaultTransfer, ProxyGetsTheWholeUrlInTheRequestLine) {
   WriteRecording(Pattern(5000));
   ASSERT_EQ(kOutcomeOk, SendTo(Reply({kOkReply})));
   const std::string request = ReceivedRequest();
-  EXPECT_EQ(0u, request.find("POST /workdesk/handle?asession=0123456789abcdef&auser=alice&"));
+  EXPECT_EQ(0u, request.find("POST http://drive.example.com/workdesk/handle?asession="
+                             "0123456789abcdef&auser=alice&"));
   EXPECT_NE(std::string::npos, request.find("\r\nHost: drive.example.com\r\n"));
   EXPECT_EQ(WholeRequestLength(request), request.size());
   EXPECT_NE(std::string::npos, request.find(Pattern(5000)));
@@ -101,6 +102,27 @@ TEST_F(FaultTransfer, ErrorStatusIsAFailureShowingItsStatusLine) {
             SendTo(Reply({"HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n"})));
   EXPECT_EQ(Boxes{"Server Reply Error:[HTTP/1.1 500 Internal Server Error]"},
             kernel.TakeMessageBoxes());
+}
+
+// A service that refuses after the head and closes: the send of the body
+// fails, and the service's answer, already sent, is what the user sees.
+TEST_F(FaultTransfer, EarlyRefusalIsReportedByItsStatusLineEveryTime) {
+  WriteRecording(Pattern(size_t{24} * 1000 * 1000));
+  FaultScript script = Reply({"HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n"});
+  script.action = Action::kReplyEarly;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    EXPECT_EQ(kOutcomeHttpStatusError, SendTo(script)) << attempt;
+    EXPECT_EQ(Boxes{"Server Reply Error:[HTTP/1.1 400 Bad Request]"}, kernel.TakeMessageBoxes())
+        << attempt;
+  }
+}
+
+TEST_F(FaultTransfer, EarlyCloseWithoutAnswerStaysASendFailure) {
+  WriteRecording(Pattern(size_t{24} * 1000 * 1000));
+  FaultScript script;
+  script.action = Action::kReplyEarly;
+  EXPECT_EQ(kOutcomeSendParaError, SendTo(script));
+  EXPECT_TRUE(kernel.MessageBoxes().empty());
 }
 
 TEST_F(FaultTransfer, QuotaTokenSplitAcrossTwoWritesIsFound) {

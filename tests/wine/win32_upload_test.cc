@@ -168,7 +168,9 @@ TEST_GROUP(UploadThroughWinsockAndWin32Threads) {
   CHECK(progress.position == 100);
 
   const std::string& request = proxy.request();
-  CHECK(request.rfind("POST /workdesk/handle?asession=s1&auser=ann&adomain=example.org", 0) == 0);
+  CHECK(request.rfind(
+            "POST http://storage.example/workdesk/handle?asession=s1&auser=ann&adomain=example.org",
+            0) == 0);
   CHECK(request.find("\r\nHost: storage.example\r\n") != std::string::npos);
   const std::string fileHead =
       "filename=\"" + path + "\"\r\nContent-Type: application/octet-stream\r\n\r\n";

@@ -124,7 +124,8 @@ void FaultServer::Handle(int connection) {
   char area[65536];
   for (;;) {
     size_t whole = WholeRequestLength(bytes);
-    if (whole != 0 && bytes.size() >= whole) {
+    if (whole != 0 &&
+        (bytes.size() >= whole || script_.action == FaultScript::Action::kReplyEarly)) {
       break;
     }
     if (script_.action == FaultScript::Action::kResetAfter &&
@@ -150,6 +151,7 @@ void FaultServer::Handle(int connection) {
   }
   switch (script_.action) {
     case FaultScript::Action::kReply:
+    case FaultScript::Action::kReplyEarly:
       for (size_t i = 0; i < script_.replyWrites.size(); ++i) {
         if (i > 0) {
           WaitReadable(stopPipe_[0], script_.pauseBetweenWritesMs);

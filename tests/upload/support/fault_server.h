@@ -16,6 +16,7 @@ namespace tamborix::testing {
 struct FaultScript {
   enum class Action {
     kReply,          // read the whole request, then write `replyWrites`, then close
+    kReplyEarly,     // read the head only, write `replyWrites`, close with the rest unread
     kCloseSilently,  // read the whole request, then close without a byte
     kStall,          // read the whole request, then neither answer nor close
     kResetAfter,     // read `resetAfterBytes`, then reset the connection
