@@ -6,7 +6,9 @@
 #   4. the libFuzzer targets, about 20 s each, one test per target;
 #   5. the Windows module's tests under Wine: registration, scripts and a
 #      COM client (run.sh), the control in containers (containers.sh), the
-#      wave device with real sound from a private sound server (sound.sh);
+#      wave device with real sound from a private sound server (sound.sh),
+#      the take uploaded to PHP, Node/busboy and python-multipart, directly
+#      and through squid (peers.sh);
 #      both architectures, or x86_64 alone where the kernel runs no 32-bit
 #      programs (the i686 stages are then reported as skipped, with their
 #      reason);
@@ -100,6 +102,12 @@ count_summary "$log"
 echo "== The control in containers under Wine"
 log=build/containers.log
 bash tests/wine/containers.sh build/x86_64 build/i686 >"$log" 2>&1
+grep -E '^(FAIL|skip)|passed, ' "$log"
+count_summary "$log"
+
+echo "== The take at real multipart parsers and through squid under Wine"
+log=build/peers.log
+bash tests/wine/peers.sh build/x86_64 build/i686 >"$log" 2>&1
 grep -E '^(FAIL|skip)|passed, ' "$log"
 count_summary "$log"
 
