@@ -111,6 +111,7 @@ TEST_F(FaultTransfer, EarlyRefusalIsReportedByItsStatusLineEveryTime) {
   FaultScript script = Reply({"HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n"});
   script.action = Action::kReplyEarly;
   for (int attempt = 0; attempt < 20; ++attempt) {
+    SetTimeLimit(std::chrono::seconds(30));
     EXPECT_EQ(kOutcomeHttpStatusError, SendTo(script)) << attempt;
     EXPECT_EQ(Boxes{"Server Reply Error:[HTTP/1.1 400 Bad Request]"}, kernel.TakeMessageBoxes())
         << attempt;
