@@ -180,8 +180,10 @@ void CheckBoundary(const FuzzedRequest& input, const std::string& boundary) {
   int64_t stamp = 0;
   FUZZ_CHECK(!digits.empty());
   if (boundary != UploadBoundary(input.stamp)) {
-    FUZZ_CHECK(digits.find_first_not_of("0123456789") == std::string::npos && digits.size() < 20);
-    stamp = static_cast<int64_t>(std::stoull(digits));
+    const size_t first = digits[0] == '-' ? 1 : 0;
+    FUZZ_CHECK(digits.size() > first && digits.size() <= 20 &&
+               digits.find_first_not_of("0123456789", first) == std::string::npos);
+    stamp = std::stoll(digits);
     FUZZ_CHECK(boundary == UploadBoundary(stamp));
     FUZZ_CHECK(stamp > input.stamp || stamp < 1000000);
   }
