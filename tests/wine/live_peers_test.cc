@@ -164,10 +164,10 @@ TEST_GROUP(PeersParseTheTakeByteForByte) {
       Fail(__FILE__, __LINE__, name + ": no OnOKDone");
       continue;
     }
-    const std::string parsed = ReadBytes(std::wstring(dump.begin(), dump.end()));
     if (name == "service") {
       continue;  // the reference service keeps no dump; the script checks its store
     }
+    const std::string parsed = ReadBytes(std::wstring(dump.begin(), dump.end()));
     const std::string difference = FirstDifference(expected, parsed);
     if (!difference.empty()) {
       Fail(__FILE__, __LINE__, name + ": " + difference);
