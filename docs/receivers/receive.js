@@ -88,7 +88,8 @@ function receive(request, response) {
   parser.on('close', () => {
     const value = (name) => (fields.find(([key]) => key === name) || [name, ''])[1];
     const user = value('auser');
-    const folders = value('target_dir').split('/');
+    // The target folder may name sub-folders (a/b) or be empty (the user's own).
+    const folders = value('target_dir').split('/').filter((part) => part !== '');
     if (file === null || ![user, file.name, ...folders].every(safeName)) {
       return answer(response, 400, 'no file part or unsafe name\n');
     }

@@ -52,14 +52,15 @@ if ($file === null || $file['error'] !== UPLOAD_ERR_OK) {
 // PHP gives the file part's name without its folder (the control sends the
 // whole local path, C:\...\LumoRecorder\take.wav).
 $user = $_POST['auser'] ?? '';
-$folders = explode('/', $_POST['target_dir'] ?? '');
+// The target folder may name sub-folders (a/b) or be empty (the user's own).
+$folders = array_values(array_filter(explode('/', $_POST['target_dir'] ?? ''), 'strlen'));
 $name = $file['name'];
 foreach (array_merge([$user, $name], $folders) as $part) {
     if (!safe_name($part)) {
         answer(400, "unsafe name\n");
     }
 }
-$folder = $store . '/' . $user . '/' . implode('/', $folders);
+$folder = implode('/', array_merge([$store, $user], $folders));
 if (!is_dir($folder) && !mkdir($folder, 0777, true)) {
     answer(500, "cannot make the folder\n");
 }

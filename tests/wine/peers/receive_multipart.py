@@ -64,7 +64,7 @@ async def app(scope, receive, send):
     # The control sends the whole local path; keep its last part.
     name = upload.file_name.replace(b"\\", b"/").rsplit(b"/", 1)[-1]
     user = values.get(b"auser", b"")
-    folders = values.get(b"target_dir", b"").split(b"/")
+    folders = [part for part in values.get(b"target_dir", b"").split(b"/") if part]
     if not all(safe_name(part) for part in [user, name, *folders]):
         await answer(send, 400, b"unsafe name\n")
         return
