@@ -74,7 +74,8 @@ if [ "${HARNESS_INSIDE:-}" != 1 ]; then
     start_peer php "$php_address" php -S "$php_address:80" "$harness_repo/docs/receivers/receive.php"
     start_peer node "$node_address" env NODE_PATH="$harness_repo/build/node/node_modules" \
       node "$harness_repo/docs/receivers/receive.js" "$node_address" 80
-    start_peer python "$python_address" /usr/bin/python3 -m uvicorn --app-dir "$here/peers" \
+    start_peer python "$python_address" env PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m uvicorn \
+      --app-dir "$here/peers" \
       receive_multipart:app --host "$python_address" --port 80
 
     # squid drops root for its own user, which must reach its folder.
