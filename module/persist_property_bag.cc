@@ -11,10 +11,21 @@ class ComPropertyBag : public PropertyBag {
  public:
   ComPropertyBag(IPropertyBag* bag, IErrorLog* log) : bag_(bag), log_(log) {}
 
+  // A bag that answers a VT_EMPTY read with nothing (Wine's browser gives
+  // VT_EMPTY back) is asked again for a string; a key it lacks fails both
+  // times and stays absent, and a value of another type is not taken.
   Result Read(const std::u16string& key, WideString* value, bool* isString) override {
     VARIANT read;
     VariantInit(&read);
-    const HRESULT hr = IPropertyBag_Read(bag_, OleText(key), &read, log_);
+    HRESULT hr = IPropertyBag_Read(bag_, OleText(key), &read, log_);
+    if (SUCCEEDED(hr) && V_VT(&read) == VT_EMPTY) {
+      V_VT(&read) = VT_BSTR;
+      V_BSTR(&read) = nullptr;
+      hr = IPropertyBag_Read(bag_, OleText(key), &read, log_);
+      if (FAILED(hr) && V_VT(&read) == VT_BSTR && V_BSTR(&read) == nullptr) {
+        V_VT(&read) = VT_EMPTY;
+      }
+    }
     *isString = SUCCEEDED(hr) && V_VT(&read) == VT_BSTR;
     if (*isString) {
       try {

@@ -1,0 +1,493 @@
+// The control in the containers people use, each followed the way its public
+// sources host a control: Internet Explorer (as Wine's mshtml conformance
+// tests record it on Windows), Wine's own browser, .NET WinForms' AxHost and
+// Qt's QAxWidget. Keys reach the control the way each container routes them,
+// and what each does with a key the control hands back. These groups run
+// under Wine's heap checking (containers.sh).
+#include <cstdio>
+#include <string>
+
+#include "tests/wine/live_util.h"
+#include "tests/wine/test_container.h"
+
+namespace tamborix_wine {
+namespace {
+
+constexpr int kRec = 202, kStop = 205, kCombo = 210, kStatus = 213;
+
+enum class Bag { kNone, kStringForEmpty, kEmptyForEmpty };
+// How a key reaches the control: not at all, through the UI-active object
+// and then the page (IE), every key through the control and then the form's
+// dialog keys (WinForms), or only Tab, Delete and modified keys through the
+// control and the rest straight to the focused window (Qt).
+enum class Keys { kNone, kActiveObject, kEveryKey, kQtFilter };
+// The site's IOleControlSite::TranslateAccelerator: not implemented, the
+// form's own keys taken (S_OK) or left (S_FALSE), or every key handed to the
+// host widget and let go on (S_OK, the message still dispatched).
+enum class SiteKeys { kNotImplemented, kFormKeys, kToHostWidget };
+
+struct Sequence {
+  const char* name;
+  bool quickActivate;       // site and sinks in one call, then the page's params
+  bool extendedSite;        // answers IOleInPlaceSiteEx
+  bool plainActivateFails;  // OnInPlaceActivate is E_NOTIMPL; sizes come only after the Ex call
+  Bag bag;
+  Keys keys;
+  SiteKeys siteKeys;
+};
+
+const Sequence kSequences[] = {
+    {"IE", true, true, false, Bag::kStringForEmpty, Keys::kActiveObject, SiteKeys::kFormKeys},
+    {"WineBrowser", true, true, true, Bag::kEmptyForEmpty, Keys::kNone, SiteKeys::kNotImplemented},
+    {"WinForms", false, false, false, Bag::kNone, Keys::kEveryKey, SiteKeys::kFormKeys},
+    {"Qt", false, false, false, Bag::kNone, Keys::kQtFilter, SiteKeys::kToHostWidget},
+};
+
+constexpr RECT kElement = {20, 20, 20 + 400, 20 + 150};
+
+// The page or form around the control: a control before it and one after it
+// in the tab order, and its Cancel and default buttons counted.
+struct Form {
+  FrameWindow frame{640, 480};
+  HWND before = Button(L"before", 300), after = Button(L"after", 340);
+  int escapes = 0, enters = 0;
+
+  HWND Button(const wchar_t* text, int y) {
+    return CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 20, y, 80, 24,
+                           frame.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  bool Take(const MSG& message) {
+    if (message.message != WM_KEYDOWN) {
+      return false;
+    }
+    switch (message.wParam) {
+      case VK_TAB:
+        SetFocus(GetKeyState(VK_SHIFT) < 0 ? before : after);
+        return true;
+      case VK_ESCAPE:
+        return ++escapes, true;
+      case VK_RETURN:
+        return ++enters, true;
+      default:
+        return false;
+    }
+  }
+};
+
+class SequenceSite
+    : public TestObject<IOleClientSite, IOleInPlaceSiteEx, IOleInPlaceFrame, IOleControlSite> {
+ public:
+  SequenceSite(const Sequence& sequence, Form* form) : sequence_(sequence), form_(form) {}
+  ~SequenceSite() override { Forget(); }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    *out = nullptr;
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IOleClientSite)) {
+      *out = static_cast<IOleClientSite*>(this);
+    } else if (IsEqualGUID(riid, IID_IOleInPlaceSite) || IsEqualGUID(riid, IID_IOleWindow) ||
+               (IsEqualGUID(riid, IID_IOleInPlaceSiteEx) && sequence_.extendedSite)) {
+      *out = static_cast<IOleInPlaceSiteEx*>(this);
+    } else if (IsEqualGUID(riid, IID_IOleInPlaceFrame) ||
+               IsEqualGUID(riid, IID_IOleInPlaceUIWindow)) {
+      *out = static_cast<IOleInPlaceFrame*>(this);
+    } else if (IsEqualGUID(riid, IID_IOleControlSite)) {
+      *out = static_cast<IOleControlSite*>(this);
+    } else {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+
+  // IOleClientSite
+  HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
+    *moniker = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** container) override {
+    *container = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+  // IOleWindow, IOleInPlaceSite and IOleInPlaceSiteEx
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+    *window = form_->frame.get();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
+    ++plainCalls;
+    return sequence_.plainActivateFails ? E_NOTIMPL : Remember();
+  }
+  HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
+                                             LPRECT position, LPRECT clip,
+                                             LPOLEINPLACEFRAMEINFO info) override {
+    AddRef();
+    *frame = static_cast<IOleInPlaceFrame*>(this);
+    *doc = nullptr;
+    *position = *clip = kElement;
+    info->fMDIApp = FALSE;
+    info->hwndFrame = form_->frame.get();
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+    ++plainCalls;
+    if (!sequence_.plainActivateFails) {
+      Forget();
+    }
+    return sequence_.plainActivateFails ? E_NOTIMPL : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivateEx(BOOL* noRedraw, DWORD) override {
+    ++extendedCalls;
+    *noRedraw = FALSE;
+    return Remember();
+  }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivateEx(BOOL) override {
+    ++extendedCalls;
+    Forget();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE RequestUIActivate() override { return S_OK; }
+
+  // IOleInPlaceUIWindow and IOleInPlaceFrame
+  HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+  HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override {
+    return INPLACE_E_NOTOOLSPACE;
+  }
+  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
+    if (object != nullptr) {
+      object->AddRef();
+    }
+    if (active != nullptr) {
+      active->Release();
+    }
+    active = object;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+  // IOleControlSite
+  HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** extended) override {
+    *extended = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE TransformCoords(POINTL*, POINTF*, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG* message, DWORD) override {
+    switch (sequence_.siteKeys) {
+      case SiteKeys::kFormKeys:
+        return form_->Take(*message) ? S_OK : S_FALSE;
+      case SiteKeys::kToHostWidget:
+        form_->Take(*message);
+        keyGoesOn = true;
+        return S_OK;
+      default:
+        return E_NOTIMPL;
+    }
+  }
+  HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override { return E_NOTIMPL; }
+
+  IUnknown* control = nullptr;                // not held
+  IOleInPlaceObject* inPlace = nullptr;       // what the container sizes
+  IOleInPlaceActiveObject* active = nullptr;  // the frame's active object
+  int plainCalls = 0, extendedCalls = 0;
+  bool keyGoesOn = false;
+
+ private:
+  HRESULT Remember() {
+    Forget();
+    return control->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace));
+  }
+  void Forget() {
+    if (inPlace != nullptr) {
+      IOleInPlaceObject* gone = inPlace;
+      inPlace = nullptr;
+      gone->Release();
+    }
+  }
+
+  const Sequence& sequence_;
+  Form* form_;
+};
+
+// The page's params; Wine's browser answers a VT_EMPTY read with VT_EMPTY.
+class SequenceBag : public TestObject<IPropertyBag> {
+ public:
+  explicit SequenceBag(Bag kind) : kind_(kind) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    *out = IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IPropertyBag)
+               ? static_cast<IPropertyBag*>(this)
+               : nullptr;
+    return *out != nullptr ? (AddRef(), S_OK) : E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+    const bool known = lstrcmpW(name, L"FileName") == 0 || lstrcmpW(name, L"Session") == 0;
+    if (!known) {
+      return E_INVALIDARG;  // the page has no such param
+    }
+    if (V_VT(value) == VT_BSTR || kind_ == Bag::kStringForEmpty) {
+      V_VT(value) = VT_BSTR;
+      V_BSTR(value) = SysAllocString(name[0] == L'F' ? L"sequence.wav" : L"s-1");
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return S_OK; }
+
+ private:
+  Bag kind_;
+};
+
+// One container hosting the control as its sequence does.
+class Container {
+ public:
+  explicit Container(const Sequence& sequence)
+      : sequence(sequence), site(sequence, &form), bag(sequence.bag) {}
+  ~Container() {
+    if (object) {
+      Ref<IOleInPlaceObject> inPlace;
+      if (inPlace.From(object.get())) {
+        inPlace->InPlaceDeactivate();
+      }
+      object->Close(OLECLOSE_NOSAVE);
+      object->SetClientSite(nullptr);
+    }
+    site.SetActiveObject(nullptr, nullptr);
+    object.Reset();
+    PumpMessages();
+  }
+
+  // Made, sited, loaded and active in place; the panel, or null.
+  HWND Start() {
+    if (FAILED(CreateControl(IID_IOleObject, object.OutVoid()))) {
+      return nullptr;
+    }
+    site.control = object.get();
+    auto* clientSite = static_cast<IOleClientSite*>(&site);
+    Ref<IQuickActivate> quick;
+    Ref<IPersistPropertyBag> bagLoad;
+    Ref<IPersistStreamInit> streamInit;
+    if (sequence.quickActivate && quick.From(object.get())) {
+      QACONTAINER container = {sizeof container};
+      container.pClientSite = clientSite;
+      container.dwAmbientFlags = QACONTAINER_USERMODE;
+      QACONTROL control = {sizeof control};
+      quick->QuickActivate(&container, &control);
+    } else {
+      object->SetClientSite(clientSite);  // OLEMISC_SETCLIENTSITEFIRST
+    }
+    if (sequence.bag != Bag::kNone && bagLoad.From(object.get())) {
+      bagLoad->Load(&bag, nullptr);
+    } else if (streamInit.From(object.get())) {
+      streamInit->InitNew();
+    }
+    object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0, form.frame.get(), &kElement);
+    PumpMessages();
+    Ref<IOleWindow> window;
+    return window.From(object.get()) && SUCCEEDED(window->GetWindow(&panel)) ? panel : nullptr;
+  }
+
+  HRESULT Verb(LONG verb) {
+    const HRESULT hr = object->DoVerb(verb, nullptr, static_cast<IOleClientSite*>(&site), 0,
+                                      form.frame.get(), &kElement);
+    PumpMessages();
+    return hr;
+  }
+
+  // The element resized by the page or form: through the in-place object
+  // the site was given, if any.
+  void Resize(const RECT& place) {
+    if (site.inPlace != nullptr) {
+      site.inPlace->SetObjectRects(&place, &place);
+    }
+    PumpMessages();
+  }
+
+  // A key pressed where the focus is, routed as the container routes it.
+  void Press(UINT key, bool shift = false) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    MSG message = {GetFocus(), WM_KEYDOWN, key, 1, ++time_, {0, 0}};
+    if (!Route(&message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    PumpMessages();
+  }
+
+  bool FocusInPanel() const {
+    HWND focus = GetFocus();
+    return focus != nullptr && (focus == panel || IsChild(panel, focus));
+  }
+
+  const Sequence& sequence;
+  Form form;
+  SequenceSite site;
+  SequenceBag bag;
+  Ref<IOleObject> object;
+  HWND panel = nullptr;
+
+ private:
+  // True when the key went no further than the container's own handling.
+  bool Route(MSG* message) {
+    Ref<IOleInPlaceActiveObject> control;
+    const bool inControl = FocusInPanel() && control.From(object.get());
+    switch (sequence.keys) {
+      case Keys::kActiveObject:
+        if (site.active != nullptr && site.active->TranslateAccelerator(message) == S_OK) {
+          return true;
+        }
+        return form.Take(*message);
+      case Keys::kEveryKey:
+        if (inControl && control->TranslateAccelerator(message) == S_OK) {
+          return true;
+        }
+        return form.Take(*message);
+      case Keys::kQtFilter: {
+        const bool modified = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0;
+        const UINT key = static_cast<UINT>(message->wParam);
+        const bool translated = key == VK_TAB || key == VK_DELETE || modified;
+        site.keyGoesOn = false;
+        return inControl && translated && control->TranslateAccelerator(message) == S_OK &&
+               !site.keyGoesOn;
+      }
+      default:
+        return false;
+    }
+  }
+
+  DWORD time_ = 1;
+};
+
+#define EXPECT(condition)                                                                     \
+  do {                                                                                        \
+    if (!(condition)) Fail(__FILE__, __LINE__, std::string(sequence.name) + ": " #condition); \
+  } while (0)
+
+TEST_GROUP(SequenceKeysLeaveThePanel) {
+  for (const Sequence& sequence : kSequences) {
+    if (sequence.keys == Keys::kNone) {
+      continue;
+    }
+    Container host(sequence);
+    HWND panel = host.Start();
+    EXPECT(panel != nullptr);
+    if (panel == nullptr) {
+      continue;
+    }
+    host.Verb(OLEIVERB_UIACTIVATE);
+    // Tab walks the tab stops (combo box, REC, ABORT, trackbar, status box)
+    // and then on to the form's next control.
+    SetFocus(GetDlgItem(panel, kCombo));
+    int presses = 0;
+    while (host.FocusInPanel() && presses < 10) {
+      host.Press(VK_TAB);
+      ++presses;
+    }
+    EXPECT(presses == 5);
+    EXPECT(GetFocus() == host.form.after);
+    SetFocus(GetDlgItem(panel, kStatus));
+    host.Press(VK_TAB, true);
+    EXPECT(GetFocus() != nullptr && IsChild(panel, GetFocus()));  // still inside
+    SetFocus(GetDlgItem(panel, kCombo));
+    host.Press(VK_TAB, true);
+    EXPECT(GetFocus() == host.form.before);
+    // Escape reaches the form's Cancel button once; Enter, with no default
+    // button in the panel, its default button.
+    SetFocus(GetDlgItem(panel, kRec));
+    host.Press(VK_ESCAPE);
+    EXPECT(host.form.escapes == 1);
+    SetFocus(GetDlgItem(panel, kCombo));
+    host.Press(VK_RETURN);
+    EXPECT(host.form.enters == 1);
+  }
+}
+
+TEST_GROUP(SequencePanelFollowsTheElement) {
+  for (const Sequence& sequence : kSequences) {
+    Container host(sequence);
+    HWND panel = host.Start();
+    EXPECT(panel != nullptr);
+    if (panel == nullptr) {
+      continue;
+    }
+    EXPECT(host.site.extendedCalls == (sequence.extendedSite ? 1 : 0));
+    EXPECT(host.site.plainCalls == (sequence.extendedSite ? 0 : 1));
+    const RECT taller = {20, 20, 20 + 400, 20 + 268};
+    host.Resize(taller);
+    const RECT place = PlaceInParent(panel);
+    EXPECT(EqualRect(&place, &taller));
+    if (sequence.bag != Bag::kNone) {
+      const std::string status = ItemText(panel, kStatus);
+      EXPECT(status.size() > 13 && status.substr(status.size() - 13) == "\\sequence.wav");
+    }
+    Ref<IOleInPlaceObject> inPlace;
+    if (inPlace.From(host.object.get())) {
+      inPlace->InPlaceDeactivate();
+    }
+    EXPECT(host.site.extendedCalls == (sequence.extendedSite ? 2 : 0));
+    EXPECT(host.site.inPlace == nullptr);
+  }
+}
+
+// Hidden (WinForms' Visible = false): the focus goes back to the form, and
+// neither a key nor a click on REC starts anything until it shows again.
+TEST_GROUP(SequenceHiddenTakesNoKey) {
+  for (const Sequence& sequence : kSequences) {
+    if (sequence.keys == Keys::kNone) {
+      continue;
+    }
+    Container host(sequence);
+    HWND panel = host.Start();
+    EXPECT(panel != nullptr);
+    if (panel == nullptr) {
+      continue;
+    }
+    host.Verb(OLEIVERB_UIACTIVATE);
+    HWND rec = GetDlgItem(panel, kRec);
+    SetFocus(rec);
+    EXPECT(host.Verb(OLEIVERB_HIDE) == S_OK);
+    EXPECT(!IsWindowVisible(panel));
+    EXPECT(!host.FocusInPanel());
+    host.Press(VK_SPACE);
+    SendMessageW(rec, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(rec, WM_KEYUP, VK_SPACE, 0xC0000001);
+    Click(panel, kRec);
+    PumpMessages();
+    EXPECT(IsWindowEnabled(rec) && !IsWindowEnabled(GetDlgItem(panel, kStop)));
+    EXPECT(host.Verb(OLEIVERB_SHOW) == S_OK);
+    Click(panel, kRec);
+    EXPECT(!IsWindowEnabled(rec));
+    Click(panel, kStop);
+    EXPECT(IsWindowEnabled(rec));
+  }
+}
+
+#undef EXPECT
+
+}  // namespace
+}  // namespace tamborix_wine
