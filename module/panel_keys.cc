@@ -129,7 +129,7 @@ LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, 
     }
   } else if (!isPanel && message == WM_KEYDOWN) {
     // A key that came straight here, not through TranslateAccelerator.
-    auto* object = reinterpret_cast<RecorderObject*>(data);
+    auto* object = reinterpret_cast<RecorderObject*>(data);  // NOLINT(performance-no-int-to-ptr)
     MSG key = {window, message, wParam, lParam, 0, {0, 0}};
     if (SameKey(object->routedKey, key)) {
       object->routedKey = MSG{};  // the container dispatches what the site let go on
