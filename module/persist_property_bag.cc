@@ -12,8 +12,9 @@ class ComPropertyBag : public PropertyBag {
   ComPropertyBag(IPropertyBag* bag, IErrorLog* log) : bag_(bag), log_(log) {}
 
   // A bag that answers a VT_EMPTY read with nothing (Wine's browser gives
-  // VT_EMPTY back) is asked again for a string; a key it lacks fails both
-  // times and stays absent, and a value of another type is not taken.
+  // VT_EMPTY back) is asked again for a string; a key it lacks fails and
+  // stays absent, as does one for which the second read gives nothing back,
+  // and a value of another type is not taken.
   Result Read(const std::u16string& key, WideString* value, bool* isString) override {
     VARIANT read;
     VariantInit(&read);
@@ -22,8 +23,8 @@ class ComPropertyBag : public PropertyBag {
       V_VT(&read) = VT_BSTR;
       V_BSTR(&read) = nullptr;
       hr = IPropertyBag_Read(bag_, OleText(key), &read, log_);
-      if (FAILED(hr) && V_VT(&read) == VT_BSTR && V_BSTR(&read) == nullptr) {
-        V_VT(&read) = VT_EMPTY;
+      if (V_VT(&read) == VT_BSTR && V_BSTR(&read) == nullptr) {
+        V_VT(&read) = VT_EMPTY;  // the bag left the request as it was
       }
     }
     *isString = SUCCEEDED(hr) && V_VT(&read) == VT_BSTR;
