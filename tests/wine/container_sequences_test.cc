@@ -50,6 +50,7 @@ struct Form {
   FrameWindow frame{640, 480};
   HWND before = Button(L"before", 300), after = Button(L"after", 340);
   int escapes = 0, enters = 0;
+  std::function<void()> onEscape;
 
   HWND Button(const wchar_t* text, int y) {
     return CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 20, y, 80, 24,
@@ -64,7 +65,11 @@ struct Form {
         SetFocus(GetKeyState(VK_SHIFT) < 0 ? before : after);
         return true;
       case VK_ESCAPE:
-        return ++escapes, true;
+        ++escapes;
+        if (onEscape) {
+          onEscape();
+        }
+        return true;
       case VK_RETURN:
         return ++enters, true;
       default:
@@ -283,6 +288,14 @@ TEST_GROUP(SequenceKeysLeaveThePanel) {
     SetFocus(GetDlgItem(panel, kCombo));
     host.Press(VK_RETURN);
     EXPECT(host.form.enters == 1);
+    // The form closes on Escape and lets go of the control meanwhile.
+    host.form.onEscape = [&host] {
+      DestroyWindow(host.form.frame.get());
+      host.object.Reset();
+    };
+    SetFocus(GetDlgItem(panel, kRec));
+    host.Press(VK_ESCAPE);
+    EXPECT(host.form.escapes == 2 && !IsWindow(panel));
   }
 }
 
