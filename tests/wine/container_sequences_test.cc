@@ -146,10 +146,12 @@ class Container {
     } else {
       object->SetClientSite(clientSite);  // OLEMISC_SETCLIENTSITEFIRST
     }
-    if (sequence.bag != Bag::kNone && bagLoad.From(object.get())) {
-      bagLoad->Load(&bag, nullptr);
-    } else if (streamInit.From(object.get())) {
-      streamInit->InitNew();
+    if (sequence.bag == Bag::kNone) {
+      if (!streamInit.From(object.get()) || FAILED(streamInit->InitNew())) {
+        return nullptr;
+      }
+    } else if (bagLoad.From(object.get())) {
+      bagLoad->Load(&bag, nullptr);  // reports the last param's read, which the page lacks
     }
     object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0, form.frame.get(), &kElement);
     PumpMessages();
@@ -220,16 +222,14 @@ class Container {
     Ref<IOleInPlaceActiveObject> control;
     const bool inControl = FocusInPanel() && control.From(object.get());
     switch (sequence.keys) {
-      case Keys::kActiveObject:
-        if (site.active != nullptr && site.active->TranslateAccelerator(message) == S_OK) {
-          return true;
-        }
-        return form.Take(*message);
-      case Keys::kEveryKey:
-        if (inControl && control->TranslateAccelerator(message) == S_OK) {
-          return true;
-        }
-        return form.Take(*message);
+      case Keys::kActiveObject:  // the UI-active object, then the page
+      case Keys::kEveryKey: {    // the focused control, then the form
+        IOleInPlaceActiveObject* first = sequence.keys == Keys::kActiveObject ? site.active
+                                         : inControl                          ? control.get()
+                                                                              : nullptr;
+        return (first != nullptr && first->TranslateAccelerator(message) == S_OK) ||
+               form.Take(*message);
+      }
       case Keys::kQtFilter: {
         const bool modified = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0;
         const UINT key = static_cast<UINT>(message->wParam);
