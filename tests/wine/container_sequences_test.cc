@@ -323,6 +323,11 @@ TEST_GROUP(SequencePanelFollowsTheElement) {
     }
     EXPECT(host.site.extendedDeactivated == (sequence.extendedSite ? 1 : 0));
     EXPECT(host.site.inPlace == nullptr);
+    // Closed and let go of, the control holds nothing of the container's.
+    host.object->Close(OLECLOSE_NOSAVE);
+    host.object->SetClientSite(nullptr);
+    host.object.Reset();
+    EXPECT(host.site.refs == 1);
   }
 }
 
