@@ -2,6 +2,7 @@
 
 #include "module/com_util.h"
 #include "module/module_state.h"
+#include "module/panel_keys.h"
 
 namespace tamborix {
 namespace {
@@ -9,7 +10,50 @@ namespace {
 void ForgetSite(RecorderObject* object) {
   ReleaseAndClear(&object->frame);
   ReleaseAndClear(&object->uiWindow);
+  ReleaseAndClear(&object->inPlaceSiteEx);
   ReleaseAndClear(&object->inPlaceSite);
+}
+
+// OnInPlaceActivateEx on a site that answers IOleInPlaceSiteEx (a browser
+// sizes only a control that said so there), else OnInPlaceActivate.
+void TellSiteActivated(RecorderObject* object, IOleClientSite* site) {
+  if (SUCCEEDED(IOleClientSite_QueryInterface(site, IID_IOleInPlaceSiteEx,
+                                              reinterpret_cast<void**>(&object->inPlaceSiteEx))) &&
+      object->inPlaceSiteEx != nullptr) {
+    IOleInPlaceSiteEx* extended = object->inPlaceSiteEx;
+    IOleInPlaceSiteEx_AddRef(extended);
+    BOOL noRedraw = FALSE;
+    IOleInPlaceSiteEx_OnInPlaceActivateEx(extended, &noRedraw, 0);
+    IOleInPlaceSiteEx_Release(extended);
+    return;
+  }
+  object->inPlaceSiteEx = nullptr;
+  IOleInPlaceSite_OnInPlaceActivate(object->inPlaceSite);
+}
+
+// The deactivation call that matches the activation, then the site let go of.
+void TellSiteDeactivated(RecorderObject* object) {
+  IOleInPlaceSiteEx* extended = object->inPlaceSiteEx;
+  IOleInPlaceSite* site = object->inPlaceSite;
+  if (extended != nullptr) {
+    IOleInPlaceSiteEx_AddRef(extended);
+    IOleInPlaceSiteEx_OnInPlaceDeactivateEx(extended, TRUE);
+    IOleInPlaceSiteEx_Release(extended);
+  } else if (site != nullptr) {
+    IOleInPlaceSite_AddRef(site);
+    IOleInPlaceSite_OnInPlaceDeactivate(site);
+    IOleInPlaceSite_Release(site);
+  }
+  ForgetSite(object);
+}
+
+// The focus goes back to the container's window before the panel hides or
+// goes, so that no key reaches a panel nobody sees.
+void GiveFocusBack(HWND panel) {
+  HWND focus = GetFocus();
+  if (focus != nullptr && (focus == panel || IsChild(panel, focus))) {
+    SetFocus(GetParent(panel));
+  }
 }
 
 // Gets the site ready and the panel window made.
@@ -29,7 +73,7 @@ HRESULT BeginInPlace(RecorderObject* object, IOleClientSite* activeSite, HWND pa
     ForgetSite(object);
     return E_FAIL;
   }
-  IOleInPlaceSite_OnInPlaceActivate(object->inPlaceSite);
+  TellSiteActivated(object, site);
 
   HWND siteWindow = nullptr;
   if (SUCCEEDED(IOleInPlaceSite_GetWindow(object->inPlaceSite, &siteWindow)) &&
@@ -70,10 +114,10 @@ HRESULT BeginInPlace(RecorderObject* object, IOleClientSite* activeSite, HWND pa
     object->inPlaceActive = FALSE;
     parts.window = nullptr;
     window->Release();
-    IOleInPlaceSite_OnInPlaceDeactivate(object->inPlaceSite);
-    ForgetSite(object);
+    TellSiteDeactivated(object);
     return E_FAIL;
   }
+  WatchPanelInput(object, window->Handle());
   if (object->clientSite != nullptr) {
     IOleClientSite_ShowObject(object->clientSite);
   }
@@ -122,6 +166,13 @@ HRESULT ActivateInPlace(RecorderObject* object, IOleClientSite* activeSite, HWND
   return hr;
 }
 
+void HidePanel(RecorderObject* object) {
+  if (HWND panel = PanelHandle(object)) {
+    GiveFocusBack(panel);
+    ShowWindow(panel, SW_HIDE);
+  }
+}
+
 HRESULT DeactivateUi(RecorderObject* object) {
   if (!object->uiActive) {
     return S_OK;
@@ -144,6 +195,10 @@ HRESULT DeactivateInPlace(RecorderObject* object) {
     return S_OK;
   }
   DeactivateUi(object);
+  if (HWND panel = PanelHandle(object)) {
+    GiveFocusBack(panel);
+    ForgetPanelInput(panel);
+  }
   object->inPlaceActive = FALSE;
   ObjectParts& parts = *object->parts;
   Win32PanelWindow* window = parts.window;
@@ -151,10 +206,7 @@ HRESULT DeactivateInPlace(RecorderObject* object) {
   if (window != nullptr) {
     window->Release();  // WM_DESTROY: the panel ends and saves what runs
   }
-  if (object->inPlaceSite != nullptr) {
-    IOleInPlaceSite_OnInPlaceDeactivate(object->inPlaceSite);
-  }
-  ForgetSite(object);
+  TellSiteDeactivated(object);
   return S_OK;
 }
 

@@ -9,7 +9,8 @@
 namespace tamborix {
 
 // Activates the object in place through the in-place site of `activeSite`
-// (the client site when null): CanInPlaceActivate, OnInPlaceActivate,
+// (the client site when null): CanInPlaceActivate, OnInPlaceActivateEx when
+// the site answers IOleInPlaceSiteEx and OnInPlaceActivate otherwise,
 // GetWindowContext, then the panel window as a child of the site's window
 // (`parent` when the site gives none) at `position` (the context's position
 // rectangle when null), with the ambient background colour read first.
@@ -19,11 +20,15 @@ namespace tamborix {
 HRESULT ActivateInPlace(RecorderObject* object, IOleClientSite* activeSite, HWND parent,
                         LPCRECT position, bool uiActivate);
 
+// Hides the panel, the focus first moved from it to the container's window.
+void HidePanel(RecorderObject* object);
+
 // Ends UI activation: the frame's active object cleared, OnUIDeactivate.
 HRESULT DeactivateUi(RecorderObject* object);
 
 // Ends in-place activation: UI activation first, then the panel window
-// destroyed (the panel ends and saves what runs), OnInPlaceDeactivate, and
+// destroyed (the panel ends and saves what runs), OnInPlaceDeactivateEx or
+// OnInPlaceDeactivate, as activation went, and
 // the site, frame and document window let go of.
 HRESULT DeactivateInPlace(RecorderObject* object);
 

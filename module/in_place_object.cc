@@ -2,6 +2,7 @@
 // IOleInPlaceActiveObject. The control runs in place only in a panel window
 // of its own (in_place_activation.cc); it takes no windowless messages.
 #include "module/in_place_activation.h"
+#include "module/panel_keys.h"
 
 namespace tamborix {
 namespace {
@@ -104,19 +105,8 @@ HRESULT WINAPI Active_ContextSensitiveHelp(IOleInPlaceActiveObject* iface, BOOL 
   return E_NOTIMPL;
 }
 
-// Keys for the panel's controls get the dialog's keyboard handling: Tab and
-// the arrow keys move between them.
 HRESULT WINAPI Active_TranslateAccelerator(IOleInPlaceActiveObject* iface, LPMSG message) {
-  if (message == nullptr) {
-    return E_INVALIDARG;
-  }
-  HWND panel = PanelHandle(impl_from_IOleInPlaceActiveObject(iface));
-  const bool key = message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST;
-  if (panel != nullptr && key && (message->hwnd == panel || IsChild(panel, message->hwnd)) &&
-      IsDialogMessageA(panel, message)) {
-    return S_OK;
-  }
-  return S_FALSE;  // not translated
+  return TranslatePanelKey(impl_from_IOleInPlaceActiveObject(iface), message);
 }
 
 HRESULT WINAPI Active_OnFrameWindowActivate(IOleInPlaceActiveObject* iface, BOOL activate) {

@@ -95,9 +95,7 @@ HRESULT WINAPI Ole_DoVerb(IOleObject* iface, LONG verb, LPMSG message, IOleClien
       return ActivateInPlace(object, site, parent, position, false);
     case OLEIVERB_HIDE:
       DeactivateUi(object);
-      if (HWND panel = PanelHandle(object)) {
-        ShowWindow(panel, SW_HIDE);
-      }
+      HidePanel(object);
       return S_OK;
     case OLEIVERB_DISCARDUNDOSTATE:
       return S_OK;  // nothing to undo

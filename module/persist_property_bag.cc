@@ -11,10 +11,22 @@ class ComPropertyBag : public PropertyBag {
  public:
   ComPropertyBag(IPropertyBag* bag, IErrorLog* log) : bag_(bag), log_(log) {}
 
+  // A bag that answers a VT_EMPTY read with nothing (Wine's browser gives
+  // VT_EMPTY back) is asked again for a string; a key it lacks fails and
+  // stays absent, as does one for which the second read gives nothing back,
+  // and a value of another type is not taken.
   Result Read(const std::u16string& key, WideString* value, bool* isString) override {
     VARIANT read;
     VariantInit(&read);
-    const HRESULT hr = IPropertyBag_Read(bag_, OleText(key), &read, log_);
+    HRESULT hr = IPropertyBag_Read(bag_, OleText(key), &read, log_);
+    if (SUCCEEDED(hr) && V_VT(&read) == VT_EMPTY) {
+      V_VT(&read) = VT_BSTR;
+      V_BSTR(&read) = nullptr;
+      hr = IPropertyBag_Read(bag_, OleText(key), &read, log_);
+      if (V_VT(&read) == VT_BSTR && V_BSTR(&read) == nullptr) {
+        V_VT(&read) = VT_EMPTY;  // the bag left the request as it was
+      }
+    }
     *isString = SUCCEEDED(hr) && V_VT(&read) == VT_BSTR;
     if (*isString) {
       try {

@@ -100,12 +100,14 @@ struct RecorderObject {
   BOOL windowOnly;      // always runs in a window of its own
   BOOL inPlaceActive;   // the panel window exists (in_place_activation.cc)
   BOOL uiActive;
-  IOleInPlaceSite* inPlaceSite;  // kept while active in place
+  IOleInPlaceSite* inPlaceSite;      // kept while active in place
+  IOleInPlaceSiteEx* inPlaceSiteEx;  // the same site, when it answers the extended calls
   IOleInPlaceFrame* frame;
   IOleInPlaceUIWindow* uiWindow;
   BOOL autoSize;
   BOOL requiresSave;
   DWORD safetyOptions;
+  MSG routedKey;  // the last key handed to the site from TranslateAccelerator (panel_keys.cc)
 
   ObjectParts* parts;
 };

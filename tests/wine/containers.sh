@@ -5,8 +5,9 @@
 # Each build given is registered in one fresh Wine prefix and run under one X
 # server (tests/wine/harness.sh); the i686 build is
 # skipped, with its reason, where the kernel runs no 32-bit programs.
-# The hostile containers' groups run each in a program of their own with
-# Wine's heap checking; TAMBORIX_HOSTILE_ONLY=1 runs only those.
+# The hostile containers' groups and the containers' sequences (IE, Wine's
+# browser, WinForms, Qt) run each in a program of their own with Wine's heap
+# checking; TAMBORIX_HOSTILE_ONLY=1 runs only those.
 # For the live groups the script starts a private PulseAudio server playing a
 # 440 Hz tone (tools/wine/pulse.sh) and the reference storage service on
 # 127.0.80.1:80 (built with tools/build.sh release when missing; port 80
@@ -93,10 +94,10 @@ run_arch() {  # run_arch <arch> <loader> <build dir>
     run_groups "$arch:" 180 "$loader" "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
       "$pictures" "$store"
   fi
-  # The hostile containers' groups, each in a program of its own, with
+  # The hostile containers' groups and the sequences, each in a program of its own, with
   # Wine's heap checking: freed memory is overwritten, so a use of it fails.
   local group
-  for group in $(grep -ho 'TEST_GROUP(Hostile[A-Za-z]*' "$here"/*.cc | sed 's/TEST_GROUP(//'); do
+  for group in $(grep -hoE 'TEST_GROUP\((Hostile|Sequence)[A-Za-z]*' "$here"/*.cc | sed 's/TEST_GROUP(//'); do
     run_groups "$arch heap-checked $group:" 180 env WINEDEBUG=warn+heap "$loader" \
       "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" "$pictures" "$store" "$group"
   done

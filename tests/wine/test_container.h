@@ -1,5 +1,6 @@
-// A container of our own around the control: client site, in-place site,
-// frame and an ambient IDispatch with a background colour, and the control
+// A container of our own around the control: client site, in-place site
+// (extended when asked), frame, control site (when given a key handler) and
+// an ambient IDispatch with a background colour, and the control
 // made, loaded from a property bag and heard in it: the container tests, the
 // live panel tests that click its buttons and the hostile containers use it.
 #pragma once
@@ -14,15 +15,20 @@ constexpr RECT kPlace = {12, 24, 12 + 400, 24 + 300};
 constexpr COLORREF kFirstColor = RGB(0x20, 0x80, 0xC0);
 constexpr COLORREF kSecondColor = RGB(0xC0, 0x40, 0x20);
 
-class TestSite : public TestObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IDispatch> {
+class TestSite : public TestObject<IOleClientSite, IOleInPlaceSiteEx, IOleInPlaceFrame, IDispatch,
+                                   IOleControlSite> {
  public:
   explicit TestSite(HWND frame) : frame_(frame) {}
+  ~TestSite() override { Forget(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IOleClientSite)) {
       *out = static_cast<IOleClientSite*>(this);
-    } else if (IsEqualGUID(riid, IID_IOleInPlaceSite) || IsEqualGUID(riid, IID_IOleWindow)) {
-      *out = static_cast<IOleInPlaceSite*>(this);
+    } else if (IsEqualGUID(riid, IID_IOleInPlaceSite) || IsEqualGUID(riid, IID_IOleWindow) ||
+               (IsEqualGUID(riid, IID_IOleInPlaceSiteEx) && extended)) {
+      *out = static_cast<IOleInPlaceSiteEx*>(this);
+    } else if (IsEqualGUID(riid, IID_IOleControlSite) && onKey) {
+      *out = static_cast<IOleControlSite*>(this);
     } else if (IsEqualGUID(riid, IID_IOleInPlaceFrame) ||
                IsEqualGUID(riid, IID_IOleInPlaceUIWindow)) {
       *out = static_cast<IOleInPlaceFrame*>(this);
@@ -64,7 +70,7 @@ class TestSite : public TestObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceF
   }
   HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
     ++inPlaceActivated;
-    return S_OK;
+    return plainActivateFails ? E_NOTIMPL : Remember();
   }
   HRESULT STDMETHODCALLTYPE OnUIActivate() override {
     ++uiActivated;
@@ -91,11 +97,28 @@ class TestSite : public TestObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceF
   }
   HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
     ++inPlaceDeactivated;
+    if (plainActivateFails) {
+      return E_NOTIMPL;
+    }
+    Forget();
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
+
+  // IOleInPlaceSiteEx
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivateEx(BOOL* noRedraw, DWORD) override {
+    ++extendedActivated;
+    *noRedraw = FALSE;
+    return Remember();
+  }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivateEx(BOOL) override {
+    ++extendedDeactivated;
+    Forget();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE RequestUIActivate() override { return S_OK; }
 
   // IOleInPlaceUIWindow and IOleInPlaceFrame
   HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
@@ -120,6 +143,20 @@ class TestSite : public TestObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceF
   HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
+  // IOleControlSite
+  HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** extended) override {
+    *extended = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE TransformCoords(POINTL*, POINTF*, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG* message, DWORD) override {
+    return onKey(message);
+  }
+  HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override { return E_NOTIMPL; }
+
   // IDispatch: the ambient properties
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
@@ -138,11 +175,32 @@ class TestSite : public TestObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceF
 
   bool hasAmbient = true;
   COLORREF backColor = kFirstColor;
+  bool extended = false;               // answers IOleInPlaceSiteEx
+  bool plainActivateFails = false;     // OnInPlaceActivate and its end are E_NOTIMPL
+  std::function<HRESULT(MSG*)> onKey;  // answers IOleControlSite when set
   int canActivate = 0, inPlaceActivated = 0, uiActivated = 0, uiDeactivated = 0,
-      inPlaceDeactivated = 0;
+      inPlaceDeactivated = 0, extendedActivated = 0, extendedDeactivated = 0;
   IOleInPlaceActiveObject* active = nullptr;
+  // With `control` given (not held), the in-place object it is told of,
+  // which a container sizes through.
+  IUnknown* control = nullptr;
+  IOleInPlaceObject* inPlace = nullptr;
 
  private:
+  HRESULT Remember() {
+    Forget();
+    return control != nullptr
+               ? control->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))
+               : S_OK;
+  }
+  void Forget() {
+    if (inPlace != nullptr) {
+      IOleInPlaceObject* gone = inPlace;
+      inPlace = nullptr;
+      gone->Release();
+    }
+  }
+
   HWND frame_;
 };
 
