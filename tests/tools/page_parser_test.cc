@@ -142,7 +142,7 @@ TEST(PageParser, ExamplePageGivesTheWholePanelAndEveryParam) {
   PageError error;
   ASSERT_TRUE(ParsePage(page.str(), &object, &error)) << error.line << ": " << error.message;
   EXPECT_EQ("{0E83D69B-FCBA-4332-AF0C-27882FCBCA0B}", object.classId);
-  EXPECT_EQ(354, object.width);
+  EXPECT_EQ(360, object.width);
   EXPECT_EQ(273, object.height);
   EXPECT_EQ(7u, object.params.size());
 }
