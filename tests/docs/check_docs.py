@@ -52,6 +52,7 @@ class Checker:
         self.events = set(re.findall(r"(?:void|HRESULT)\s+(" + IDENTIFIER + r")\s*\(", events.group(1)))
         coclass = re.search(r"uuid\(([0-9A-Fa-f-]+)\),\s*helpstring\(\"RecorderDialog Class\"\)", idl)
         self.class_id = coclass.group(1).upper()
+        self.idl_uuids = {found.upper() for found in re.findall(r"uuid\(([0-9A-Fa-f-]+)\)", idl)}
         library = re.search(r"version\((\d+\.\d+)\),[^\]]*\]\s*library TAMBORIXLib", idl, re.S)
         self.type_library_version = library.group(1)
 
@@ -143,9 +144,11 @@ class Checker:
         self.expect(sorted(row[0] for row in rows) == ["x64", "x86"],
                     "docs/deploying.md: the codes table needs one row per platform")
         self.expect(sorted(upgrade) == ["x64", "x86"], "tools/package.sh: no upgrade_x86 and upgrade_x64")
+        known = set(self.idl_uuids) | set(upgrade.values())
         for platform, version, product_version, product, upgrade_code in rows:
             if platform not in upgrade:
                 continue
+            known.add(str(uuid.uuid5(uuid.UUID(upgrade[platform]), self.version)).upper())
             expected = str(uuid.uuid5(uuid.UUID(upgrade[platform]), self.version)).upper()
             self.expect(version == self.version and product_version == installer_version,
                         f"docs/deploying.md: {platform} row is for {version}/{product_version}, "
@@ -153,6 +156,9 @@ class Checker:
             self.expect(upgrade_code == upgrade[platform],
                         f"docs/deploying.md: {platform} UpgradeCode is {upgrade[platform]}")
             self.expect(product == expected, f"docs/deploying.md: {platform} ProductCode is {expected}")
+        for named in re.findall(r"\{([0-9A-Fa-f]{8}-[0-9A-Fa-f-]{27})\}", deploying):
+            self.expect(named.upper() in known,
+                        f"docs/deploying.md: {{{named}}} is no code of the control or its packages")
         # The version texts the versions table explains.
         self.expect("\"   2.6\"" in self.read("upload/upload_request.cc") and
                     "\"  2.6\"" in self.read("panel/panel.cc"),
