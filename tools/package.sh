@@ -15,7 +15,9 @@
 # the certificate file may hold the chain, and TAMBORIX_SIGN_CA names the CA
 # to check the signatures against). Without them the script makes a
 # throw-away test certificate and says so on its first line: such packages
-# are for tests only.
+# are for tests only. --timestamp URL (or TAMBORIX_SIGN_TIMESTAMP) has each
+# signature timestamped by that RFC 3161 server, so that it stays valid after
+# the certificate expires.
 #
 # The version is the project's (CMakeLists.txt), read from the builds. The
 # installer compares only the first three fields of a version, so the
@@ -25,17 +27,19 @@
 # TAMBORIX_PACKAGE_OUT for build/packages, TAMBORIX_PACKAGE_ARCHS for
 # "i686 x86_64".
 #
-#   tools/package.sh [--cert cert.pem --key key.pem]
+#   tools/package.sh [--cert cert.pem --key key.pem] [--timestamp URL]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cert=${TAMBORIX_SIGN_CERT:-}
 key=${TAMBORIX_SIGN_KEY:-}
 ca=${TAMBORIX_SIGN_CA:-}
+timestamp=${TAMBORIX_SIGN_TIMESTAMP:-}
 while [ $# -gt 0 ]; do
   case "$1" in
     --cert) cert=$2; shift 2 ;;
     --key) key=$2; shift 2 ;;
-    *) echo "usage: $0 [--cert cert.pem --key key.pem]" >&2; exit 2 ;;
+    --timestamp) timestamp=$2; shift 2 ;;
+    *) echo "usage: $0 [--cert cert.pem --key key.pem] [--timestamp URL]" >&2; exit 2 ;;
   esac
 done
 out=${TAMBORIX_PACKAGE_OUT:-$root/build/packages}
@@ -85,25 +89,29 @@ msi_version() {
 sign_file() {  # sign_file <in> <out>
   rm -f "$2"
   osslsigncode sign -certs "$cert" -key "$key" -h sha256 -n "Tamborix recorder control" \
-    -in "$1" -out "$2" >/dev/null
+    ${timestamp:+-ts "$timestamp"} -in "$1" -out "$2" >/dev/null
   if [ -n "$ca" ]; then
     osslsigncode verify -CAfile "$ca" -in "$2" >/dev/null
   fi
 }
 
+# The upgrade code of each platform's package: every version of it shares it.
+upgrade_x86=28D45E4C-D192-4EC2-B8A9-9692C23EBE39
+upgrade_x64=B58FAE8C-DB58-44DD-BF39-0A17493699B5
+
 generator=$(TAMBORIX_TARGETS=tamborix-msi-registry bash "$root/tools/build.sh" native)/tools/msi_registry/tamborix-msi-registry
 
 package_arch() {  # package_arch <i686|x86_64>
-  local arch=$1 build platform folder win64 pf upgrade component inf_platform
+  local arch=$1 build platform folder win64 pf upgrade other other_platform component inf_platform
   build=$(TAMBORIX_TARGETS=tamborix bash "$root/tools/build.sh" "$arch")
   case "$arch" in
     i686)
       platform=x86 win64=no pf=ProgramFilesFolder inf_platform=file-win32-x86
-      upgrade=28D45E4C-D192-4EC2-B8A9-9692C23EBE39 component=A25A2AAB-5DBF-4DC6-9AB3-CE028D00B9EE
+      upgrade=$upgrade_x86 other=$upgrade_x64 other_platform=x64 component=A25A2AAB-5DBF-4DC6-9AB3-CE028D00B9EE
       ;;
     x86_64)
       platform=x64 win64=yes pf=ProgramFiles64Folder inf_platform=file-win64-x64
-      upgrade=B58FAE8C-DB58-44DD-BF39-0A17493699B5 component=CA517929-198F-4F0B-A062-98D25AA595C0
+      upgrade=$upgrade_x64 other=$upgrade_x86 other_platform=x86 component=CA517929-198F-4F0B-A062-98D25AA595C0
       ;;
   esac
   local version=${TAMBORIX_PACKAGE_VERSION:-$(cat "$build/tamborix_version.txt")}
@@ -159,6 +167,13 @@ EOF
              Description="Tamborix recorder control $version ($platform)"
              Comments="Installs and registers tamborix.dll"/>
     <MajorUpgrade DowngradeErrorMessage="A newer version of the Tamborix recorder control is already installed."/>
+    <!-- The x86 and x64 packages write the same shared keys (the ProgIDs and
+         the type library), so removing one would break the other: the
+         package of the other platform, any version, refuses to install. -->
+    <Upgrade Id="{$other}">
+      <UpgradeVersion Minimum="0.0.0" IncludeMinimum="yes" OnlyDetect="yes" Property="OTHER_PLATFORM_INSTALLED"/>
+    </Upgrade>
+    <Condition Message="The $other_platform package of the Tamborix recorder control is installed. The x86 and x64 packages share their registration, so only one can be installed: remove the $other_platform package first.">Installed OR NOT OTHER_PLATFORM_INSTALLED</Condition>
     <Media Id="1" Cabinet="control.cab" EmbedCab="yes"/>
     <Directory Id="TARGETDIR" Name="SourceDir">
       <Directory Id="$pf">

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace tamborix {
@@ -122,6 +124,27 @@ TEST(PageParser, BrokenMarkupAndMissingObject) {
                          "<object classid=\"clsid:0e83d69b-fcba-4332-af0c-27882fcbca0b\" "
                          "width=5>"))
                 .message);
+}
+
+}  // namespace
+}  // namespace tamborix
+
+namespace tamborix {
+namespace {
+
+// The example page that the run and the documentation use: the host reads
+// its object whole, scripts and comments around it included.
+TEST(PageParser, ExamplePageGivesTheWholePanelAndEveryParam) {
+  std::ifstream in(std::string(TAMBORIX_SOURCE_DIR) + "/tools/page_host/example.html");
+  std::ostringstream page;
+  page << in.rdbuf();
+  PageObject object;
+  PageError error;
+  ASSERT_TRUE(ParsePage(page.str(), &object, &error)) << error.line << ": " << error.message;
+  EXPECT_EQ("{0E83D69B-FCBA-4332-AF0C-27882FCBCA0B}", object.classId);
+  EXPECT_EQ(360, object.width);
+  EXPECT_EQ(273, object.height);
+  EXPECT_EQ(7u, object.params.size());
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 # Tests the installable packages (tools/package.sh) under Wine:
 #   - the packages: Authenticode signatures verify against the test CA, and
 #     one changed byte in the signed DLL, cabinet or installer package makes
-#     verification fail; the cabinet holds exactly the DLL and the INF; the
+#     verification fail; a timestamp server that cannot be reached stops the
+#     build; the cabinet holds exactly the DLL and the INF; the
 #     INF's FileVersion is the DLL's version resource, which is the project's;
 #   - the installer package, from a fresh prefix (warmed first: a script run
 #     and a throw-away package installed and removed, so that what Wine does
@@ -14,6 +15,10 @@
 #     what regsvr32 writes for the same file;
 #   - the same uninstall check on a package built broken (a key it never
 #     removes) must report the key;
+#   - side by side: with the x86 or the x64 package installed, the other
+#     platform's package is refused (it says why) and changes nothing; the
+#     x86 package writes only keys and files, so it is installed here on any
+#     kernel;
 #   - the cabinet: extracted with extrac32 the files are the packaged ones;
 #     the extracted DLL registers with regsvr32 under the INF's clsid, is
 #     created from a script and unregisters leaving nothing.
@@ -49,7 +54,7 @@ if [ "${HARNESS_INSIDE:-}" != 1 ]; then
     # This version's packages, the previous version's (the fourth field one
     # lower: the installer must still see it as older) and a broken one.
     unset TAMBORIX_SIGN_CERT TAMBORIX_SIGN_KEY TAMBORIX_SIGN_CA  # test certificates only
-    TAMBORIX_PACKAGE_OUT=$work/current TAMBORIX_PACKAGE_ARCHS=$arch \
+    TAMBORIX_PACKAGE_OUT=$work/current TAMBORIX_PACKAGE_ARCHS="i686 x86_64" \
       bash "$root/tools/package.sh" >"$work/package.log" 2>&1
     version=$(cat "$root/build/$arch/tamborix_version.txt" 2>/dev/null)
     IFS=. read -r a b c d <<<"$version"
@@ -68,6 +73,16 @@ if [ "${HARNESS_INSIDE:-}" != 1 ]; then
       pass "package.sh says on its first line that it signs with a test certificate"
     else
       fail "package.sh says on its first line that it signs with a test certificate" "$(head -n 1 "$work/package.log")"
+    fi
+
+    # Timestamping: a timestamp server that cannot be reached stops the
+    # build, rather than leaving signatures without a timestamp.
+    if TAMBORIX_PACKAGE_OUT=$work/stamped TAMBORIX_PACKAGE_ARCHS=$arch \
+      TAMBORIX_SIGN_TIMESTAMP=http://127.0.0.1:9/ bash "$root/tools/package.sh" >"$work/stamped.log" 2>&1 ||
+      ! grep -q 'RFC 3161 timestamping failed' "$work/stamped.log" || ls "$work/stamped/"*.msi >/dev/null 2>&1; then
+      fail "package.sh with an unreachable timestamp server builds nothing" "$(tail -n 3 "$work/stamped.log")"
+    else
+      pass "package.sh with an unreachable timestamp server builds nothing"
     fi
 
     if [ -f "$current" ]; then
@@ -105,6 +120,16 @@ if [ "${HARNESS_INSIDE:-}" != 1 ]; then
         fail "the DLL's version resource and the INF's FileVersion are the project's $version" \
           "DLL $dll_version, INF $inf_version"
       fi
+
+      # Each platform's package refuses the other's, naming it.
+      for file in x86:x64 x64:x86; do
+        if msiinfo export "$work/current/tamborix-$version-${file%:*}.msi" LaunchCondition 2>/dev/null |
+          tr -d '\r' | grep -q "^Installed OR NOT OTHER_PLATFORM_INSTALLED	The ${file#*:} package of"; then
+          pass "the ${file%:*} package refuses to install beside the ${file#*:} package, saying so"
+        else
+          fail "the ${file%:*} package refuses to install beside the ${file#*:} package, saying so"
+        fi
+      done
 
       # The broken package: a key it makes and never removes ('+': made on
       # install, left on uninstall).
@@ -159,7 +184,7 @@ fi
 harness_inside || exit 1
 t=$WINEPREFIX/drive_c/t
 mkdir -p "$t"
-cp "$work/current/tamborix-$version-$platform.msi" "$work/previous/tamborix-$previous-$platform.msi" \
+cp "$work/current/tamborix-$version-"x{86,64}.msi "$work/previous/tamborix-$previous-$platform.msi" \
   "$work/broken.msi" "$work/warm.msi" "$work/current/$platform/tamborix.cab" "$t/"
 printf 'Set control = CreateObject("Tamborix.RecorderDialog")\r\nWScript.Echo "created " & control.SoundFileName\r\n' \
   >"$t/create.vbs"
@@ -255,6 +280,36 @@ fi
 msi /x "$current_msi"
 snapshot upgrade-removed
 leaves_nothing "$platform MSI: uninstall after an upgrade leaves no file and no key" base upgrade-removed
+
+# Side by side: the two platforms' packages write the same shared keys (the
+# ProgIDs, the type library), so each refuses to install beside the other,
+# and the refusal changes nothing.
+refused_beside() {  # refused_beside <installed platform> <refused platform>
+  local name="$2 MSI: refused while the $1 package is installed, changing nothing"
+  msi /i "C:\\t\\tamborix-$version-$1.msi"
+  snapshot beside
+  if msi /i "C:\\t\\tamborix-$version-$2.msi"; then
+    fail "$name" "it installed"
+  else
+    snapshot refused
+    if [ -z "$(differences beside refused)" ] && [ "$(products refused)" = 1 ]; then
+      pass "$name"
+    else
+      fail "$name" "$(differences beside refused | head -n 4 | tr '\n' ' ')"
+    fi
+  fi
+  msi /x "C:\\t\\tamborix-$version-$1.msi"
+}
+# On Windows the 32-bit view's CLSID key is never empty; in a prefix that has
+# never run 32-bit programs it is, and the x86 package would remove it with
+# its last entry.
+timeout 60 "$wine" reg add 'HKLM\Software\Classes\Wow6432Node\CLSID\{7A3C0D11-0000-4000-8000-000000000001}' /f \
+  >/dev/null 2>&1
+snapshot side-base
+refused_beside x64 x86
+refused_beside x86 x64
+snapshot side-removed
+leaves_nothing "side by side: after both refusals and uninstalls no file and no key" side-base side-removed
 
 # The package's registry against regsvr32's for the same file. Allowed: the
 # installer's own bookkeeping; HELPDIR, a folder, which the installer writes

@@ -5,7 +5,9 @@
 #     `reg query` and compared with the expected entries, key by key and
 #     value by value; a second registration replaces the force-remove keys;
 #   - Wine's script host runs recorder.vbs and recorder.js against the
-#     control, late-bound through its type library;
+#     control, late-bound through its type library, and the scripts of the
+#     example page and of docs/embedding.md (page_scripts.py): their setup
+#     and their event handlers;
 #   - tamborix_client.exe drives the control through COM, and
 #     tamborix_module_test.exe checks event firing, the Win32 kernel, an
 #     upload over Winsock and Win32 threads to a proxy on loopback, and that
@@ -58,6 +60,14 @@ finish() {
 trap finish EXIT
 mkdir -p "$root"
 cp "$here/recorder.vbs" "$here/recorder.js" "$root/"
+# The scripts of the example page and of the documentation's examples.
+repo=$(cd "$here/../.." && pwd)
+python3 "$here/page_scripts.py" "$repo/tools/page_host/example.html" js "example page" \
+  lumo_default.wav >"$root/example_page.js"
+python3 "$here/page_scripts.py" "$repo/docs/embedding.md" js "docs JScript" message.wav \
+  >"$root/docs_example.js"
+python3 "$here/page_scripts.py" "$repo/docs/embedding.md" vbs "docs VBScript" message.wav \
+  >"$root/docs_example.vbs"
 
 # The watcher: one for both builds (window handles are the desktop's), from
 # the x86_64 build, which runs on every machine.
@@ -213,6 +223,10 @@ run_arch() {  # run_arch <arch> <loader>
 
   run_script "$arch" "$loader" recorder.vbs 5
   run_script "$arch" "$loader" recorder.js 5
+  local page_script
+  for page_script in example_page.js docs_example.js docs_example.vbs; do
+    run_script "$arch" "$loader" "$page_script" 0
+  done
   run_groups "$arch: client" 120 $loader "C:\\tamborix\\$arch\\tamborix_client.exe" "$module"
 
   local before
