@@ -111,7 +111,8 @@ check() {  # check <check> <command...>: passes when the command succeeds
 }
 
 # Runs a test program that prints "PASS <group>" / "FAIL <group>: ..." and
-# "DONE" (tests/wine/check.h and the GoogleTest programs alike).
+# "DONE" (tests/wine/check.h and the GoogleTest programs alike), and shows
+# the seeds of its randomized groups ("SEED <n>").
 run_groups() {  # run_groups <label> <seconds> <command...>
   local label=$1 seconds=$2 output line errors
   shift 2
@@ -120,6 +121,7 @@ run_groups() {  # run_groups <label> <seconds> <command...>
   while IFS= read -r line; do
     case "$line" in
       PASS\ *) pass "$label ${line#PASS }" ;;
+      SEED\ *) echo "seed: ${line#SEED } (${label%:}; TAMBORIX_SEED=${line#SEED } replays it)" ;;
       FAIL\ *)
         line=${line#FAIL }
         fail "$label ${line%%:*}" "${line#*: }"
