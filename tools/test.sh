@@ -1,32 +1,95 @@
 #!/usr/bin/env bash
-# Runs the whole test suite:
-#   1. the native tests under AddressSanitizer and UndefinedBehaviorSanitizer,
-#   2. the same tests under ThreadSanitizer,
-#   3. the mingw-w64 cross builds for i686 and x86_64,
-#   4. the libFuzzer targets, about 20 s each, one test per target;
-#   5. the Windows module's tests under Wine: registration, scripts and a
-#      COM client (run.sh), the control in containers (containers.sh), the
-#      wave device with real sound from a private sound server (sound.sh);
-#      both architectures, or x86_64 alone where the kernel runs no 32-bit
-#      programs (the i686 stages are then reported as skipped, with their
-#      reason);
-#      the installable packages (packages.sh: tools/package.sh's MSI and CAB
-#      installed, repaired, upgraded and removed);
-#   6. the control run end to end (tools/run.sh --headless): its last line, the
-#      stored file and the screenshot;
-#   7. the control run on a desktop (tests/wine/desktop.sh): Xvfb with a window
-#      manager, driven with real X input; the panel at 96, 120 and 144 DPI.
-# Ends with one line "tests: N passed, M failed, K skipped". A skip is never a
-# pass, and a stage that did not run to its end for any other reason fails.
+# Runs the test suite, stage by stage:
+#   native      the native tests under AddressSanitizer and
+#               UndefinedBehaviorSanitizer;
+#   tsan        the native tests that run threads (platform and upload) under
+#               ThreadSanitizer;
+#   cross       the mingw-w64 cross builds for i686 and x86_64;
+#   fuzz        the libFuzzer targets, about 20 s each, side by side;
+#   wine        the Windows module under Wine: registration, scripts and a COM
+#               client (tests/wine/run.sh);
+#   containers  the control in containers (tests/wine/containers.sh);
+#   sound       the wave device with real sound from a private sound server
+#               (tests/wine/sound.sh);
+#   packages    the installable packages (tests/wine/packages.sh:
+#               tools/package.sh's MSI and CAB installed, repaired, upgraded
+#               and removed);
+#   run         the control run end to end (tools/run.sh --headless): its last
+#               line, the stored file and the screenshot;
+#   desktop     the control run on a desktop (tests/wine/desktop.sh): Xvfb with
+#               a window manager, driven with real X input; the panel at 96,
+#               120 and 144 DPI.
+# The Wine stages run both architectures, or x86_64 alone where the kernel
+# runs no 32-bit programs (the i686 parts are then reported as skipped, with
+# their reason), each from a copy of one Wine prefix booted for the run.
+#
+#   tools/test.sh                 every stage
+#   tools/test.sh --quick         native and wine: the loop while changing code
+#   tools/test.sh <stage>...      those stages, building what they need
+#
+# Each stage prints its wall time, and a table of them comes before the last
+# line, "tests: N passed, M failed, K skipped". A skip is never a pass, and a
+# stage that did not run to its end for any other reason fails.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
+
+all_stages=(native tsan cross fuzz wine containers sound packages run desktop)
+stages=()
+for arg in "$@"; do
+  case "$arg" in
+    --quick) stages+=(native wine) ;;
+    *)
+      if [[ " ${all_stages[*]} " != *" $arg "* ]]; then
+        echo "usage: $0 [--quick] [stage...]; the stages: ${all_stages[*]}" >&2
+        exit 2
+      fi
+      stages+=("$arg")
+      ;;
+  esac
+done
+[ ${#stages[@]} -gt 0 ] || stages=("${all_stages[@]}")
+
 bash tools/install-deps.sh
+mkdir -p build
+# shellcheck source=tools/wine/loaders.sh
+. tools/wine/loaders.sh
 
 passed=0
 failed=0
 skipped=0
 broken=0
+times=()
+
+# Runs one stage and prints how long it took.
+stage() {  # stage <name> <title>
+  local started=$SECONDS took
+  echo "== $2"
+  "stage_$1"
+  took=$((SECONDS - started))
+  times+=("$(printf '%-11s %3d min %02d s' "$1" $((took / 60)) $((took % 60)))")
+  echo "-- $1: $((took / 60)) min $((took % 60)) s"
+}
+
+# Builds a flavour once per run; false when it did not build.
+declare -A built=()
+need_build() {  # need_build <flavour> [sanitizers]
+  local key="$1${2:+-$2}"
+  if [ -z "${built[$key]:-}" ]; then
+    if bash tools/build.sh "$@" >/dev/null; then built[$key]=ok; else built[$key]=failed; fi
+  fi
+  [ "${built[$key]}" = ok ] || {
+    echo "the $key build failed"
+    broken=1
+    return 1
+  }
+}
+
+# The cross builds the Wine stages run: x86_64 always, i686 where it runs.
+need_wine_builds() {
+  need_build x86_64 || return
+  [ -z "$wine_loader_i686" ] || need_build i686
+}
 
 count_ctest() {  # reads ctest output, adds its counts
   local line
@@ -41,34 +104,6 @@ count_ctest() {  # reads ctest output, adds its counts
   passed=$((passed + total - nfail))
   failed=$((failed + nfail))
 }
-
-run_native() {  # $1: sanitizers
-  local dir log
-  echo "== native build, sanitizers: $1"
-  if ! dir=$(bash tools/build.sh native "$1"); then
-    broken=1
-    return
-  fi
-  log="$dir/ctest.log"
-  ctest --test-dir "$dir" --output-on-failure -j 2 --timeout 300 >"$log" 2>&1
-  grep -E '(\*\*\*|tests passed|failed out of)' "$log" | tail -n 20
-  count_ctest "$log"
-}
-
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-
-run_native "address,undefined"
-run_native "thread"
-
-for arch in i686 x86_64; do
-  echo "== cross build: $arch"
-  if ! bash tools/build.sh "$arch" >/dev/null; then
-    echo "cross build $arch failed"
-    broken=1
-  fi
-done
 
 count_summary() {  # count_summary <log>: adds "[fuzz: ]N passed, M failed[, K skipped]"
   local line
@@ -85,42 +120,77 @@ count_summary() {  # count_summary <log>: adds "[fuzz: ]N passed, M failed[, K s
   fi
 }
 
-echo "== fuzz targets"
-log=build/fuzz.log
-bash tools/fuzz.sh >"$log" 2>&1
-grep -E '^(FAIL|fuzz:)|crash' "$log"
-count_summary "$log"
+run_ctest() {  # run_ctest <build dir> [ctest options...]
+  local dir=$1 log=$1/ctest.log
+  shift
+  ctest --test-dir "$dir" --output-on-failure -j 2 --timeout 300 "$@" >"$log" 2>&1
+  grep -E '(\*\*\*|tests passed|failed out of)' "$log" | tail -n 20
+  count_ctest "$log"
+}
 
-echo "== Windows module under Wine"
-log=build/wine.log
-bash tests/wine/run.sh build/i686 build/x86_64 >"$log" 2>&1
-grep -E '^(FAIL|i686)|passed, ' "$log"
-count_summary "$log"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-echo "== The control in containers under Wine"
-log=build/containers.log
-bash tests/wine/containers.sh build/x86_64 build/i686 >"$log" 2>&1
-grep -E '^(FAIL|skip)|passed, ' "$log"
-count_summary "$log"
+stage_native() {
+  need_build native address,undefined && run_ctest build/native-address-undefined
+}
 
-echo "== The wave device with real sound under Wine"
-log=build/sound.log
-bash tests/wine/sound.sh build/i686 build/x86_64 >"$log" 2>&1
-grep -E '^(FAIL|skip)|passed, ' "$log"
-count_summary "$log"
+# ThreadSanitizer finds nothing in a test that runs one thread: the core's
+# tests (the in-memory platform has no threads), the module's and the tools'
+# run one each, so only the programs whose tests start threads are built.
+tsan_programs="platform_memory_tests platform_posix_tests platform_contract_tests
+  tamborix_upload_tests tamborix_upload_transfer_tests tamborix_upload_job_tests"
+stage_tsan() {
+  TAMBORIX_TARGETS=$tsan_programs need_build native thread &&
+    run_ctest build/native-thread -E '_NOT_BUILT|^layers_'
+}
 
-echo "== The installable packages under Wine"
-log=build/packages.log
-bash tests/wine/packages.sh >"$log" 2>&1
-grep -E '^(FAIL|i686|timing)|passed, ' "$log"
-count_summary "$log"
+stage_cross() {
+  need_build i686
+  need_build x86_64
+}
 
-echo "== The control run, headless"
-log=build/run.log
-bash tools/run.sh --headless >"$log" 2>&1
-tail -n 12 "$log"
+# A Wine stage: its log in build/, the lines worth seeing, its counts.
+wine_stage() {  # wine_stage <name> <lines to show (regex)> <command...>
+  local log=build/$1.log pattern=$2
+  shift 2
+  "$@" >"$log" 2>&1
+  grep -E "^(FAIL|skip|seed:|evidence\||---- )|passed, |$pattern" "$log"
+  count_summary "$log"
+}
+
+stage_fuzz() {
+  wine_stage fuzz '^(fuzz:|  )' bash tools/fuzz.sh
+}
+
+stage_wine() {
+  need_wine_builds && wine_stage wine '^i686' bash tests/wine/run.sh build/i686 build/x86_64
+}
+
+stage_containers() {
+  need_wine_builds && wine_stage containers '^picture:' \
+    bash tests/wine/containers.sh build/x86_64 build/i686
+}
+
+stage_sound() {
+  need_wine_builds && wine_stage sound '^stop cycles' bash tests/wine/sound.sh build/i686 build/x86_64
+}
+
+stage_packages() {
+  need_wine_builds && wine_stage packages '^(i686|timing)' bash tests/wine/packages.sh
+}
+
+stage_run() {
+  local log=build/run.log
+  bash tools/run.sh --headless >"$log" 2>&1
+  tail -n 12 "$log"
+  run_checks >"$log.checks"
+  cat "$log.checks"
+  count_summary "$log.checks"
+}
 run_checks() {  # prints "N passed, M failed"
-  local ok=0 bad=0
+  local ok=0 bad=0 log=build/run.log
   if tail -n 1 "$log" | grep -q '^run: the session worked'; then ok=$((ok + 1)); else
     bad=$((bad + 1)); echo "FAIL run: its last line"; fi
   if [ -n "$(find build/run/store -type f -name '*.wav' 2>/dev/null)" ]; then ok=$((ok + 1)); else
@@ -129,16 +199,52 @@ run_checks() {  # prints "N passed, M failed"
     bad=$((bad + 1)); echo "FAIL run: the screenshot"; fi
   echo "$ok passed, $bad failed"
 }
-run_checks >"$log.checks"
-cat "$log.checks"
-count_summary "$log.checks"
 
-echo "== The control run on a desktop"
-log=build/desktop.log
-bash tests/wine/desktop.sh >"$log" 2>&1
-grep -E '^(FAIL|skip|picture)|passed, ' "$log"
-count_summary "$log"
+stage_desktop() {
+  wine_stage desktop '^picture' bash tests/wine/desktop.sh
+}
 
+# One booted prefix for the Wine stages: each starts from a copy of it.
+wine_template() {
+  local started=$SECONDS
+  export HARNESS_PREFIX_TEMPLATE=$root/build/wine-template
+  rm -rf "$HARNESS_PREFIX_TEMPLATE"
+  WINEPREFIX=$HARNESS_PREFIX_TEMPLATE bash -c '. tools/wine/loaders.sh && wine_boot && wine_stop' \
+    >/dev/null 2>&1 || {
+    echo "the Wine prefix template could not be made; each stage boots its own"
+    unset HARNESS_PREFIX_TEMPLATE
+  }
+  echo "-- the Wine prefix every Wine stage copies: $((SECONDS - started)) s"
+}
+
+declare -A titles=(
+  [native]="native tests, AddressSanitizer and UndefinedBehaviorSanitizer"
+  [tsan]="native tests that run threads, ThreadSanitizer"
+  [cross]="cross builds: i686 and x86_64"
+  [fuzz]="fuzz targets"
+  [wine]="Windows module under Wine"
+  [containers]="The control in containers under Wine"
+  [sound]="The wave device with real sound under Wine"
+  [packages]="The installable packages under Wine"
+  [run]="The control run, headless"
+  [desktop]="The control run on a desktop"
+)
+template_made=
+started=$SECONDS
+for name in "${all_stages[@]}"; do
+  [[ " ${stages[*]} " == *" $name "* ]] || continue
+  case "$name" in
+    wine | containers | sound | packages)
+      [ -n "$template_made" ] || { wine_template; template_made=1; } ;;
+  esac
+  stage "$name" "${titles[$name]}"
+done
+rm -rf build/wine-template
+
+took=$((SECONDS - started))
+echo "== stage times"
+printf '%s\n' "${times[@]}"
+printf '%-11s %3d min %02d s\n' all $((took / 60)) $((took % 60))
 [ "$broken" -eq 0 ] || echo "a build or test stage did not run to its end"
 echo "tests: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ] && [ "$broken" -eq 0 ]
