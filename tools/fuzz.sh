@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets (tests/fuzz) with clang into build/fuzz and
 # runs each one for a while, as many at a time as there are cores.
 #   tools/fuzz.sh [seconds-per-target]      (default 20)
+#   tools/fuzz.sh --build                   builds them, runs nothing
 # Each target starts from its checked-in seeds (tests/fuzz/corpus/<target>)
 # plus what earlier runs found, kept in build/fuzz/corpus/<target>. Each run's
 # random seed is printed; TAMBORIX_FUZZ_SEED=<n> runs every target with that
@@ -11,9 +12,14 @@
 # with "fuzz: N passed, M failed" and exits non-zero when a target failed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build_only=
+if [ "${1:-}" = --build ]; then
+  build_only=1
+  shift
+fi
 seconds=${1:-20}
 if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
-  echo "usage: $0 [seconds-per-target]" >&2
+  echo "usage: $0 [--build] [seconds-per-target]" >&2
   exit 2
 fi
 dir="$root/build/fuzz"
@@ -27,6 +33,7 @@ if ! CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE
   echo "fuzz: 0 passed, ${#targets[@]} failed"
   exit 1
 fi
+[ -z "$build_only" ] || exit 0
 
 # fuzz_one <target>: one target's run; its log is $dir/<target>.log.
 fuzz_one() {

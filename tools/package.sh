@@ -91,7 +91,8 @@ sign_file() {  # sign_file <in> <out>
   fi
 }
 
-generator=$(TAMBORIX_TARGETS=tamborix-msi-registry bash "$root/tools/build.sh" native)/tools/msi_registry/tamborix-msi-registry
+# The release build, which the runner and the Wine tests build too.
+generator=$(TAMBORIX_TARGETS=tamborix-msi-registry bash "$root/tools/build.sh" release)/tools/msi_registry/tamborix-msi-registry
 
 package_arch() {  # package_arch <i686|x86_64>
   local arch=$1 build platform folder win64 pf upgrade component inf_platform

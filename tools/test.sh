@@ -21,7 +21,10 @@
 #               120 and 144 DPI.
 # The Wine stages run both architectures, or x86_64 alone where the kernel
 # runs no 32-bit programs (the i686 parts are then reported as skipped, with
-# their reason), each from a copy of one Wine prefix booted for the run.
+# their reason), each from a copy of one Wine prefix booted for the run, in
+# two lanes side by side. The builds run in the background at the lowest CPU
+# priority while the stages that have theirs run; the stages' outputs and
+# counts are kept in build/stages/.
 #
 #   tools/test.sh                 every stage
 #   tools/test.sh --quick         native and wine: the loop while changing code
@@ -60,36 +63,88 @@ failed=0
 skipped=0
 broken=0
 times=()
+results=build/stages
+rm -rf "$results"
+mkdir -p "$results"
 
-# Runs one stage and prints how long it took.
-stage() {  # stage <name> <title>
-  local started=$SECONDS took
-  echo "== $2"
-  "stage_$1"
-  took=$((SECONDS - started))
-  times+=("$(printf '%-11s %3d min %02d s' "$1" $((took / 60)) $((took % 60)))")
-  echo "-- $1: $((took / 60)) min $((took % 60)) s"
+# The builds run one after the other in the background, at the lowest CPU
+# priority, in the order the stages need them; a stage waits for those it
+# uses. Each leaves build/stages/<build>.built: "ok" or "failed".
+builder() {  # builder <build>...
+  local name
+  for name in "$@"; do
+    if build_one "$name" >"$results/$name.log" 2>&1; then
+      echo ok >"$results/$name.built"
+    else
+      echo failed >"$results/$name.built"
+    fi
+  done
 }
-
-# Builds a flavour once per run; false when it did not build.
-declare -A built=()
-need_build() {  # need_build <flavour> [sanitizers]
-  local key="$1${2:+-$2}"
-  if [ -z "${built[$key]:-}" ]; then
-    if bash tools/build.sh "$@" >/dev/null; then built[$key]=ok; else built[$key]=failed; fi
-  fi
-  [ "${built[$key]}" = ok ] || {
-    echo "the $key build failed"
-    broken=1
-    return 1
-  }
+build_one() {  # build_one <build>
+  case "$1" in
+    asan) bash tools/build.sh native address,undefined ;;
+    # ThreadSanitizer finds nothing in a test that runs one thread: the
+    # core's tests (the in-memory platform has no threads), the module's and
+    # the tools' run one each, so only the programs whose tests start
+    # threads are built.
+    tsan)
+      TAMBORIX_TARGETS="platform_memory_tests platform_posix_tests platform_contract_tests
+        tamborix_upload_tests tamborix_upload_transfer_tests tamborix_upload_job_tests" \
+        bash tools/build.sh native thread
+      ;;
+    # The storage service and the installer's registry rows.
+    release) TAMBORIX_TARGETS="tamborix-storage-service tamborix-msi-registry" bash tools/build.sh release ;;
+    fuzz) bash tools/fuzz.sh --build ;;
+    *) bash tools/build.sh "$1" ;;
+  esac
 }
-
-# The cross builds the Wine stages run: x86_64 always, i686 where it runs.
+need_build() {  # need_build <build>...: waits for the builds; false when one failed
+  local name ok=0
+  for name in "$@"; do
+    while [ ! -f "$results/$name.built" ]; do
+      sleep 1
+    done
+    if [ "$(cat "$results/$name.built")" != ok ]; then
+      echo "the $name build failed:"
+      tail -n 30 "$results/$name.log"
+      broken=1
+      ok=1
+    fi
+  done
+  return "$ok"
+}
+# What the Wine stages run: the x86_64 build, i686 where it runs, and the
+# storage service.
+wine_builds=(x86_64 release)
+[ -z "$wine_loader_i686" ] || wine_builds+=(i686)
 need_wine_builds() {
-  need_build x86_64 || return
-  [ -z "$wine_loader_i686" ] || need_build i686
+  need_build "${wine_builds[@]}"
 }
+
+# Runs one stage into build/stages/<stage>.out and .counts, with its wall time.
+stage() {  # stage <name>
+  local started=$SECONDS
+  passed=0 failed=0 skipped=0 broken=0
+  "stage_$1" >"$results/$1.out" 2>&1
+  echo "$passed $failed $skipped $broken $((SECONDS - started))" >"$results/$1.counts"
+}
+# Prints a stage's output and time, and adds its counts.
+report() {  # report <name>
+  local p f k b took
+  read -r p f k b took <"$results/$1.counts"
+  echo "== ${titles[$1]}"
+  cat "$results/$1.out"
+  echo "-- $1: $((took / 60)) min $((took % 60)) s"
+  times+=("$(printf '%-11s %3d min %02d s' "$1" $((took / 60)) $((took % 60)))")
+  total_passed=$((total_passed + p))
+  total_failed=$((total_failed + f))
+  total_skipped=$((total_skipped + k))
+  total_broken=$((total_broken + b))
+}
+total_passed=0
+total_failed=0
+total_skipped=0
+total_broken=0
 
 count_ctest() {  # reads ctest output, adds its counts
   local line
@@ -133,22 +188,15 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 stage_native() {
-  need_build native address,undefined && run_ctest build/native-address-undefined
+  need_build asan && run_ctest build/native-address-undefined
 }
 
-# ThreadSanitizer finds nothing in a test that runs one thread: the core's
-# tests (the in-memory platform has no threads), the module's and the tools'
-# run one each, so only the programs whose tests start threads are built.
-tsan_programs="platform_memory_tests platform_posix_tests platform_contract_tests
-  tamborix_upload_tests tamborix_upload_transfer_tests tamborix_upload_job_tests"
 stage_tsan() {
-  TAMBORIX_TARGETS=$tsan_programs need_build native thread &&
-    run_ctest build/native-thread -E '_NOT_BUILT|^layers_'
+  need_build tsan && run_ctest build/native-thread -E '_NOT_BUILT|^layers_'
 }
 
 stage_cross() {
-  need_build i686
-  need_build x86_64
+  need_build i686 x86_64 && echo "i686 and x86_64 built"
 }
 
 # A Wine stage: its log in build/, the lines worth seeing, its counts.
@@ -161,7 +209,7 @@ wine_stage() {  # wine_stage <name> <lines to show (regex)> <command...>
 }
 
 stage_fuzz() {
-  wine_stage fuzz '^(fuzz:|  )' bash tools/fuzz.sh
+  need_build fuzz && wine_stage fuzz '^(fuzz:|  )' bash tools/fuzz.sh
 }
 
 stage_wine() {
@@ -183,6 +231,7 @@ stage_packages() {
 
 stage_run() {
   local log=build/run.log
+  need_wine_builds || return
   bash tools/run.sh --headless >"$log" 2>&1
   tail -n 12 "$log"
   run_checks >"$log.checks"
@@ -201,7 +250,7 @@ run_checks() {  # prints "N passed, M failed"
 }
 
 stage_desktop() {
-  wine_stage desktop '^picture' bash tests/wine/desktop.sh
+  need_wine_builds && wine_stage desktop '^picture' bash tests/wine/desktop.sh
 }
 
 # One booted prefix for the Wine stages: each starts from a copy of it.
@@ -229,20 +278,64 @@ declare -A titles=(
   [run]="The control run, headless"
   [desktop]="The control run on a desktop"
 )
-template_made=
+wanted() {  # wanted <stage>: whether this run runs it
+  [[ " ${stages[*]} " == *" $1 "* ]]
+}
 started=$SECONDS
-for name in "${all_stages[@]}"; do
-  [[ " ${stages[*]} " == *" $name "* ]] || continue
-  case "$name" in
-    wine | containers | sound | packages)
-      [ -n "$template_made" ] || { wine_template; template_made=1; } ;;
-  esac
-  stage "$name" "${titles[$name]}"
+
+# The builds the chosen stages need, in the order they are needed.
+builds=()
+wanted native && builds+=(asan)
+if wanted wine || wanted containers || wanted sound || wanted packages || wanted run ||
+  wanted desktop; then
+  builds+=("${wine_builds[@]}")
+fi
+wanted tsan && builds+=(tsan)
+wanted cross && builds+=(i686 x86_64)
+wanted fuzz && builds+=(fuzz)
+declare -A queued=()
+build_queue=()
+for name in "${builds[@]}"; do
+  [ -n "${queued[$name]:-}" ] || build_queue+=("$name")
+  queued[$name]=1
 done
+nice -n 19 bash -c "$(declare -f builder build_one); results=$results; builder ${build_queue[*]}" &
+builder_pid=$!
+
+wanted native && { stage native; report native; }
+
+# The Wine stages in two lanes side by side, each from a copy of one booted
+# prefix: those that use the storage service's port (containers, run,
+# desktop) one after the other, beside the others. Most of their time is
+# waiting for sound, windows and Wine's own processes.
+lane_a=() lane_b=()
+for name in containers run desktop; do wanted "$name" && lane_a+=("$name"); done
+for name in sound wine packages; do wanted "$name" && lane_b+=("$name"); done
+if [ ${#lane_a[@]} -gt 0 ] || [ ${#lane_b[@]} -gt 0 ]; then
+  if need_wine_builds >"$results/wine-builds.out"; then
+    wine_template
+    for name in "${lane_a[@]}"; do stage "$name"; done &
+    lane_a_pid=$!
+    for name in "${lane_b[@]}"; do stage "$name"; done
+    wait "$lane_a_pid"
+    for name in wine containers sound packages run desktop; do
+      wanted "$name" && report "$name"
+    done
+  else
+    cat "$results/wine-builds.out"
+    total_broken=1
+  fi
+fi
+for name in tsan fuzz cross; do
+  wanted "$name" && { stage "$name"; report "$name"; }
+done
+wait "$builder_pid"
 rm -rf build/wine-template
+passed=$total_passed failed=$total_failed skipped=$total_skipped
+[ "$total_broken" -eq 0 ] || broken=1
 
 took=$((SECONDS - started))
-echo "== stage times"
+echo "== stage times (the Wine stages run side by side)"
 printf '%s\n' "${times[@]}"
 printf '%-11s %3d min %02d s\n' all $((took / 60)) $((took % 60))
 [ "$broken" -eq 0 ] || echo "a build or test stage did not run to its end"
