@@ -204,7 +204,7 @@ wine_stage() {  # wine_stage <name> <lines to show (regex)> <command...>
   local log=build/$1.log pattern=$2
   shift 2
   "$@" >"$log" 2>&1
-  grep -E "^(FAIL|skip|seed:|evidence\||---- )|passed, |$pattern" "$log"
+  grep -E "^(FAIL|skip|seed:|evidence\||---- .* stopped early)|passed, |$pattern" "$log"
   count_summary "$log"
 }
 
@@ -283,13 +283,14 @@ wanted() {  # wanted <stage>: whether this run runs it
 }
 started=$SECONDS
 
-# The builds the chosen stages need, in the order they are needed.
+# The builds the chosen stages need, in the order they are needed: the Wine
+# stages' first, since they take longest, and the others build beside them.
 builds=()
-wanted native && builds+=(asan)
 if wanted wine || wanted containers || wanted sound || wanted packages || wanted run ||
   wanted desktop; then
   builds+=("${wine_builds[@]}")
 fi
+wanted native && builds+=(asan)
 wanted tsan && builds+=(tsan)
 wanted cross && builds+=(i686 x86_64)
 wanted fuzz && builds+=(fuzz)
@@ -302,10 +303,8 @@ done
 nice -n 19 bash -c "$(declare -f builder build_one); results=$results; builder ${build_queue[*]}" &
 builder_pid=$!
 
-wanted native && { stage native; report native; }
-
-# The Wine stages in two lanes side by side, each from a copy of one booted
-# prefix: those that use the storage service's port (containers, run,
+# The Wine stages first, in two lanes side by side, each from a copy of one
+# booted prefix: those that use the storage service's port (containers, run,
 # desktop) one after the other, beside the others. Most of their time is
 # waiting for sound, windows and Wine's own processes.
 lane_a=() lane_b=()
@@ -326,7 +325,7 @@ if [ ${#lane_a[@]} -gt 0 ] || [ ${#lane_b[@]} -gt 0 ]; then
     total_broken=1
   fi
 fi
-for name in tsan fuzz cross; do
+for name in native tsan fuzz cross; do
   wanted "$name" && { stage "$name"; report "$name"; }
 done
 wait "$builder_pid"
