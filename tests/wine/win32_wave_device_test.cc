@@ -201,7 +201,8 @@ TEST_GROUP(WaveStopAtAnyMoment) {
   CHECK(failedSteps == 0);
   if (offTakes != 0) {
     Fail(__FILE__, __LINE__,
-         std::to_string(offTakes) + " of " + std::to_string(cycles) + " takes not as long as they ran, first " + firstOff);
+         std::to_string(offTakes) + " of " + std::to_string(cycles) +
+             " takes not as long as they ran, first " + firstOff);
   }
   // Every play was closed before its end: no notice reached the window.
   CHECK(window.notices().empty());

@@ -52,6 +52,7 @@ if ! kernel_runs_32bit; then
   wine_skip_i686="this kernel runs no 32-bit programs"
   export WINEARCH=win64
 fi
+# shellcheck disable=SC2034  # read by the scripts that source this file
 if [ -n "$wine_loader_i686" ]; then
   wine_run_arch=i686
   wine_run_loader=$wine_loader_i686
