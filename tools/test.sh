@@ -71,12 +71,13 @@ mkdir -p "$results"
 # priority, in the order the stages need them; a stage waits for those it
 # uses. Each leaves build/stages/<build>.built: "ok" or "failed".
 builder() {  # builder <build>...
-  local name
+  local name started
   for name in "$@"; do
+    started=$SECONDS
     if build_one "$name" >"$results/$name.log" 2>&1; then
-      echo ok >"$results/$name.built"
+      echo "ok $((SECONDS - started))" >"$results/$name.built"
     else
-      echo failed >"$results/$name.built"
+      echo "failed $((SECONDS - started))" >"$results/$name.built"
     fi
   done
 }
@@ -98,7 +99,7 @@ need_build() {  # need_build <build>...: waits for the builds; false when one fa
     while [ ! -f "$results/$name.built" ]; do
       sleep 1
     done
-    if [ "$(cat "$results/$name.built")" != ok ]; then
+    if [ "$(cut -d' ' -f1 "$results/$name.built")" != ok ]; then
       echo "the $name build failed:"
       tail -n 30 "$results/$name.log"
       broken=1
@@ -328,8 +329,13 @@ passed=$total_passed failed=$total_failed skipped=$total_skipped
 [ "$total_broken" -eq 0 ] || broken=1
 
 took=$((SECONDS - started))
-echo "== stage times (the Wine stages run side by side)"
+echo "== stage times (the Wine stages run side by side, the builds beside them)"
 printf '%s\n' "${times[@]}"
+for name in "${build_queue[@]}"; do
+  built_in=0
+  [ -f "$results/$name.built" ] && read -r _ built_in <"$results/$name.built"
+  printf '%-11s %3d min %02d s\n' "build $name" $((built_in / 60)) $((built_in % 60))
+done
 printf '%-11s %3d min %02d s\n' all $((took / 60)) $((took % 60))
 [ "$broken" -eq 0 ] || echo "a build or test stage did not run to its end"
 echo "tests: $passed passed, $failed failed, $skipped skipped"
