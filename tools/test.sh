@@ -130,7 +130,7 @@ report() {  # report <name>
   echo "== ${titles[$1]}"
   cat "$results/$1.out"
   echo "-- $1: $((took / 60)) min $((took % 60)) s"
-  times+=("$(printf '%-11s %3d min %02d s' "$1" $((took / 60)) $((took % 60)))")
+  times+=("$(printf '%-14s %3d min %02d s' "$1" $((took / 60)) $((took % 60)))")
   total_passed=$((total_passed + p))
   total_failed=$((total_failed + f))
   total_skipped=$((total_skipped + k))
@@ -334,9 +334,9 @@ printf '%s\n' "${times[@]}"
 for name in "${build_queue[@]}"; do
   built_in=0
   [ -f "$results/$name.built" ] && read -r _ built_in <"$results/$name.built"
-  printf '%-11s %3d min %02d s\n' "build $name" $((built_in / 60)) $((built_in % 60))
+  printf '%-14s %3d min %02d s\n' "build $name" $((built_in / 60)) $((built_in % 60))
 done
-printf '%-11s %3d min %02d s\n' all $((took / 60)) $((took % 60))
+printf '%-14s %3d min %02d s\n' all $((took / 60)) $((took % 60))
 [ "$broken" -eq 0 ] || echo "a build or test stage did not run to its end"
 echo "tests: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ] && [ "$broken" -eq 0 ]
