@@ -3,9 +3,14 @@
 #   tools/build.sh native [sanitizers]   -> build/native[-sanitizers] (Debug)
 #   tools/build.sh release               -> build/release (Release, for benchmarks)
 #   tools/build.sh i686 | x86_64         -> build/<arch> (mingw-w64 cross build)
+# One build at a time per folder: scripts that run side by side may ask for
+# the same one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 flavour=${1:-native}
+mkdir -p "$root/build"
+exec 9>"$root/build/.build-$flavour${2:+-${2//,/-}}.lock"
+flock 9
 case "$flavour" in
   native)
     san=${2:-}

@@ -99,7 +99,8 @@ sign_file() {  # sign_file <in> <out>
 upgrade_x86=28D45E4C-D192-4EC2-B8A9-9692C23EBE39
 upgrade_x64=B58FAE8C-DB58-44DD-BF39-0A17493699B5
 
-generator=$(TAMBORIX_TARGETS=tamborix-msi-registry bash "$root/tools/build.sh" native)/tools/msi_registry/tamborix-msi-registry
+# The release build, which the runner and the Wine tests build too.
+generator=$(TAMBORIX_TARGETS=tamborix-msi-registry bash "$root/tools/build.sh" release)/tools/msi_registry/tamborix-msi-registry
 
 package_arch() {  # package_arch <i686|x86_64>
   local arch=$1 build platform folder win64 pf upgrade other other_platform component inf_platform

@@ -4,7 +4,9 @@
 # 127.0.80.1:80, registers tamborix.dll in a Wine prefix of its own (made on
 # first use, kept in build/wine-prefix), and runs the page host on the example
 # page (tools/page_host/example.html), which embeds the control as a page
-# would.
+# would. It runs the shipped i686 DLL where the kernel runs 32-bit programs
+# and the x86_64 one elsewhere, and says which (tools/wine/loaders.sh
+# decides).
 #
 #   - On a desktop (DISPLAY set and a sound server answering), the window
 #     appears, managed by the desktop's window manager, and the user records
@@ -48,11 +50,14 @@ verdict() {  # verdict <worked: 0|1> <text>
 }
 
 bash tools/install-deps.sh || verdict 1 "the packages could not be installed"
-echo "== Building"
+# shellcheck source=tools/wine/loaders.sh
+. tools/wine/loaders.sh
+arch=$wine_run_arch
+echo "== Building; the run uses $wine_run_why"
 TAMBORIX_TARGETS=tamborix-storage-service bash tools/build.sh release >/dev/null ||
   verdict 1 "the native build failed"
-TAMBORIX_TARGETS="tamborix tamborix_page_host" bash tools/build.sh x86_64 >/dev/null ||
-  verdict 1 "the Windows build failed"
+TAMBORIX_TARGETS="tamborix tamborix_page_host" bash tools/build.sh "$arch" >/dev/null ||
+  verdict 1 "the Windows build ($arch) failed"
 
 run=$root/build/run
 rm -rf "$run"
@@ -82,14 +87,12 @@ done
 grep -q '^listening on' "$run/service.log" ||
   verdict 1 "the storage service did not start: $(tail -n 1 "$run/service.log")"
 
-# shellcheck source=tools/wine/loaders.sh
-. tools/wine/loaders.sh
 # shellcheck source=tools/wine/pulse.sh
 . tools/wine/pulse.sh
 # shellcheck source=tools/wine/xvfb.sh
 . tools/wine/xvfb.sh
 export WINEPREFIX=$root/build/wine-prefix
-wine=$wine_loader_x86_64
+wine=$wine_run_loader
 
 if [ "$headless" -eq 0 ] && [ -n "${DISPLAY:-}" ] && pactl info >/dev/null 2>&1; then
   mode=desktop
@@ -119,14 +122,14 @@ if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; th
 fi
 home=$WINEPREFIX/drive_c/tamborix
 mkdir -p "$home"
-cp build/x86_64/tamborix.dll build/x86_64/tamborix_page_host.exe "$home/"
+cp "build/$arch/tamborix.dll" "build/$arch/tamborix_page_host.exe" "$home/"
 cp "$page" "$home/page.html"
 timeout 60 "$wine" regsvr32 /s 'C:\tamborix\tamborix.dll' ||
   verdict 1 "regsvr32 could not register tamborix.dll"
 
 # shellcheck source=tools/run/follow_host.sh
 . tools/run/follow_host.sh
-echo "== The control on the page $page ($mode)"
+echo "== The control on the page $page ($mode, $arch DLL)"
 if [ "$mode" = desktop ]; then
   echo "   Record, play and upload in the window; close it to end."
   follow_host < <(timeout 3600 "$wine" 'C:\tamborix\tamborix_page_host.exe' 'C:\tamborix\page.html')

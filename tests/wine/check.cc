@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <vector>
 
 namespace tamborix_wine {
@@ -46,6 +47,15 @@ std::string Hex(long value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(value) & 0xFFFFFFFFul);
   return text;
+}
+
+unsigned TestSeed() {
+  const char* given = std::getenv("TAMBORIX_SEED");
+  const unsigned seed = given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10))
+                                         : std::random_device()();
+  std::printf("SEED %u\n", seed);
+  std::fflush(stdout);
+  return seed;
 }
 
 int RunGroups(bool (*wanted)(const std::string& name)) {

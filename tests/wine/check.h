@@ -24,6 +24,11 @@ int RunGroups(bool (*wanted)(const std::string& name) = nullptr);
 
 std::string Hex(long value);
 
+// The seed of a randomized group: TAMBORIX_SEED from the environment when
+// set, else a new one. Printed as "SEED <n>", which the harness shows with
+// the command line that replays it.
+unsigned TestSeed();
+
 }  // namespace tamborix_wine
 
 #define TEST_GROUP(name)                                                              \

@@ -224,7 +224,7 @@ for dpi in 96 120 144; do
     fail "$dpi DPI: the prefix takes the DPI"
     continue
   fi
-  output=$(WINEPREFIX=$prefix timeout 60 "$wine_loader_x86_64" \
+  output=$(WINEPREFIX=$prefix timeout 60 "$wine_run_loader" \
     'C:\tamborix\tamborix_page_host.exe' 'C:\tamborix\page.html' \
     --screenshot "$(windows_path "$work")\\dpi.bmp" 2>/dev/null | tr -d '\r')
   echo "$output" | grep -E '^(panel at|caption symbols)'

@@ -18,6 +18,15 @@
 # The last line is "N passed, M failed, K skipped", and every skip is also
 # printed with its reason.
 #
+# A test program that does not run to its end, or crashes on the way, leaves
+# its evidence in the stage's output (lines "evidence| ..."): Wine's report of
+# the exception, the crashing thread's backtrace and the program's last lines
+# on standard error.
+#
+# With HARNESS_PREFIX_TEMPLATE naming a prefix that wineboot has made (and no
+# Wine process of it running), each stage starts from a copy of it instead of
+# booting a prefix of its own; tools/test.sh makes one for all its stages.
+#
 # Known while running: HARNESS_WORK (the work folder, kept until the end),
 # WINEPREFIX, and the loaders of tools/wine/loaders.sh.
 
@@ -56,6 +65,9 @@ harness_outside() {  # harness_outside <seconds> <script> <args...>
   shift 2
   harness_begin
   export WINEPREFIX=$HARNESS_WORK/prefix
+  if [ -n "${HARNESS_PREFIX_TEMPLATE:-}" ] && [ -f "$HARNESS_PREFIX_TEMPLATE/system.reg" ]; then
+    cp -a "$HARNESS_PREFIX_TEMPLATE" "$WINEPREFIX"
+  fi
   if declare -F outside_start >/dev/null; then
     outside_start
   fi
@@ -99,21 +111,44 @@ check() {  # check <check> <command...>: passes when the command succeeds
 }
 
 # Runs a test program that prints "PASS <group>" / "FAIL <group>: ..." and
-# "DONE" (tests/wine/check.h and the GoogleTest programs alike).
+# "DONE" (tests/wine/check.h and the GoogleTest programs alike), and shows
+# the seeds of its randomized groups ("SEED <n>").
 run_groups() {  # run_groups <label> <seconds> <command...>
-  local label=$1 seconds=$2 output line
+  local label=$1 seconds=$2 output line errors
   shift 2
-  output=$(timeout "$seconds" "$@" 2>/dev/null | tr -d '\r')
+  errors=$(mktemp "$HARNESS_WORK/stderr.XXXXXX")
+  output=$(timeout "$seconds" "$@" 2>"$errors" | tr -d '\r')
   while IFS= read -r line; do
     case "$line" in
       PASS\ *) pass "$label ${line#PASS }" ;;
+      SEED\ *) echo "seed: ${line#SEED } (${label%:}; TAMBORIX_SEED=${line#SEED } replays it)" ;;
       FAIL\ *)
         line=${line#FAIL }
         fail "$label ${line%%:*}" "${line#*: }"
         ;;
     esac
   done <<<"$output"
-  if grep -qx DONE <<<"$output"; then pass "$label ran to its end"; else fail "$label ran to its end"; fi
+  if grep -qx DONE <<<"$output"; then
+    pass "$label ran to its end"
+    grep -q '^Unhandled exception' <<<"$output" && harness_evidence "$label" "$output" "$errors"
+  else
+    fail "$label ran to its end"
+    harness_evidence "$label" "$output" "$errors"
+  fi
+  rm -f "$errors"
+}
+
+# Prints the evidence of a test program that crashed or stopped early: the
+# exception and the crashing thread's backtrace that Wine's debugger wrote to
+# its standard output, and the last lines of its standard error.
+harness_evidence() {  # harness_evidence <label> <its output> <its stderr file>
+  echo "---- $1 stopped early or crashed"
+  {
+    grep -m 1 '^Unhandled exception' <<<"$2"
+    sed -n '/^Backtrace:/,/^Modules:/p' <<<"$2" | grep -v '^Modules:' | head -n 40
+    tr -d '\r' <"$3" | tail -n 20
+  } | sed "s/^/evidence| /"
+  echo "----"
 }
 
 # Inside the X server: makes the prefix, unmanaged windows (no window
@@ -123,7 +158,8 @@ run_groups() {  # run_groups <label> <seconds> <command...>
 harness_inside() {
   trap wine_stop EXIT
   echo "== Wine prefix $WINEPREFIX"
-  if ! wine_boot >/dev/null 2>&1; then
+  # A copy of the template is booted already.
+  if [ ! -f "$WINEPREFIX/system.reg" ] && ! wine_boot >/dev/null 2>&1; then
     fail "wine prefix made"
     return 1
   fi

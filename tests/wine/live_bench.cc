@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "tests/wine/check.h"
 #include "tests/wine/import_patch.h"
 #include "tests/wine/live_util.h"
 #include "tests/wine/test_container.h"
@@ -178,7 +179,7 @@ void OneTake(double takeMs, TakeFigures* figures) {
 void RunBenchmark(int takes, double longestSeconds) {
   BoxWatcher boxes;
   ActivationFigures(11);
-  std::mt19937 random(static_cast<unsigned>(GetTickCount()));
+  std::mt19937 random(TestSeed());
   std::uniform_real_distribution<double> moment(250.0, longestSeconds * 1000.0);
   TakeFigures figures;
   for (int i = 0; i < takes; ++i) {

@@ -144,10 +144,17 @@ TEST_GROUP(WaveSaveWhileRecording) {
   }
 }
 
+// The number of stop cycles: TAMBORIX_STOP_CYCLES, 50 when not given.
+int StopCycles() {
+  const char* given = std::getenv("TAMBORIX_STOP_CYCLES");
+  const int cycles = given != nullptr ? std::atoi(given) : 0;
+  return cycles > 0 ? cycles : 50;
+}
+
 // Fifty records and fifty plays, each stopped (saved and closed, or closed)
 // at an uneven moment, from right after its start to well into it: the
 // close must not free what the driver still uses, and every take holds the
-// time it ran.
+// time it ran. The moments come from TestSeed, so a failure replays.
 TEST_GROUP(WaveStopAtAnyMoment) {
   Win32WaveDevice device;
   NoticeWindow window;
@@ -155,12 +162,13 @@ TEST_GROUP(WaveStopAtAnyMoment) {
   const std::string tone = folder + "cycle_tone.wav";
   const tamborix::WavFormat format;
   WriteFileBytes(tone, tamborix::BuildWavFile(format, tamborix::TestSignal(format, 0, 24000)));
-  std::mt19937 random(GetTickCount());
+  std::mt19937 random(TestSeed());
   std::uniform_int_distribution<int> moment(130, 1900);
+  const int cycles = StopCycles();
   int failedSteps = 0;
   int offTakes = 0;
   std::string firstOff;
-  for (int cycle = 0; cycle < 50; ++cycle) {
+  for (int cycle = 0; cycle < cycles; ++cycle) {
     MciDeviceId id = 0;
     const int recordMs = moment(random);
     failedSteps += device.Open(mci::kOpenFlags, "", &id) != 0 ? 1 : 0;
@@ -193,7 +201,8 @@ TEST_GROUP(WaveStopAtAnyMoment) {
   CHECK(failedSteps == 0);
   if (offTakes != 0) {
     Fail(__FILE__, __LINE__,
-         std::to_string(offTakes) + " of 50 takes not as long as they ran, first " + firstOff);
+         std::to_string(offTakes) + " of " + std::to_string(cycles) +
+             " takes not as long as they ran, first " + firstOff);
   }
   // Every play was closed before its end: no notice reached the window.
   CHECK(window.notices().empty());

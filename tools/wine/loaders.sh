@@ -15,6 +15,10 @@
 #                        32-bit programs
 #   wine_skip_i686       why the i686 stage cannot run here, or ""
 #   WINEARCH             win64 when only the 64-bit loader can run
+#   wine_run_arch        the build the product runs from: i686, the shipped
+#                        one, where this kernel runs it, else x86_64
+#   wine_run_loader      that build's loader
+#   wine_run_why         one line saying which build and why
 #   WINEDEBUG, WINEDLLOVERRIDES
 #                        quiet, and no .NET or HTML engine to install
 #   wine_boot            runs wineboot through the chosen loader
@@ -47,6 +51,16 @@ if ! kernel_runs_32bit; then
   wine_loader_i686=
   wine_skip_i686="this kernel runs no 32-bit programs"
   export WINEARCH=win64
+fi
+# shellcheck disable=SC2034  # read by the scripts that source this file
+if [ -n "$wine_loader_i686" ]; then
+  wine_run_arch=i686
+  wine_run_loader=$wine_loader_i686
+  wine_run_why="the shipped i686 DLL (this kernel runs 32-bit programs)"
+else
+  wine_run_arch=x86_64
+  wine_run_loader=$wine_loader_x86_64
+  wine_run_why="the x86_64 DLL: $wine_skip_i686, so not the shipped i686 one"
 fi
 
 wine_boot() {  # wine_boot: makes or updates $WINEPREFIX, and waits until it is settled
