@@ -9,8 +9,9 @@
 // in the storage service's folder; without them they fail. With "zh-TW"
 // only the groups for a Traditional Chinese system run (Wine started in that
 // locale); with a name prefix such as "Hostile" only the groups whose names
-// start with it (the hostile containers' groups, which containers.sh runs
-// under Wine's heap checking); without either all the others. --bench
+// start with it (the hostile containers' and the apartments' groups, which
+// containers.sh runs each in a program of its own under Wine's heap
+// checking); without either all the others. --bench
 // prints the live figures of tools/bench_live.sh instead.
 #include <string>
 
@@ -32,12 +33,12 @@ bool ForChineseSystem(const std::string& name) {
   return name.compare(0, 18, "TraditionalChinese") == 0;
 }
 
-bool IsHostile(const std::string& name) {
-  return name.compare(0, 7, "Hostile") == 0;
+bool RunsOnItsOwn(const std::string& name) {
+  return name.compare(0, 7, "Hostile") == 0 || name.compare(0, 9, "Apartment") == 0;
 }
 
 bool ForEnglishSystem(const std::string& name) {
-  return !ForChineseSystem(name) && !IsHostile(name);
+  return !ForChineseSystem(name) && !RunsOnItsOwn(name);
 }
 
 std::string gPrefix;
