@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace tamborix {
 
 Win32Error Win32Error::FromLastError(const std::string& operation) {
@@ -24,6 +27,20 @@ Win32Error Win32Error::FromCode(uint32_t code, const std::string& operation) {
     error.text = "error " + std::to_string(code);
   }
   return error;
+}
+
+void Win32ErrorRecord::Keep(uint32_t failedCode, const std::string& failedOperation) {
+  code = failedCode;
+  const size_t length = std::min(failedOperation.size(), sizeof operation - 1);
+  std::memcpy(operation, failedOperation.data(), length);
+  operation[length] = '\0';
+}
+
+Win32Error Win32ErrorRecord::Read() const {
+  if (code == 0 && operation[0] == '\0') {
+    return Win32Error();
+  }
+  return Win32Error::FromCode(code, operation);
 }
 
 }  // namespace tamborix

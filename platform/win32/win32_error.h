@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 namespace tamborix {
 
@@ -16,5 +17,22 @@ struct Win32Error {
   static Win32Error FromLastError(const std::string& operation);
   static Win32Error FromCode(uint32_t code, const std::string& operation);
 };
+
+// A thread's latest failure, kept without a destructor so that it can be a
+// thread_local of the module: a thread-local object with a destructor makes
+// every thread that touches it run that destructor as it ends, inside the
+// module's thread-exit callbacks. Holds the code and the operation (cut to
+// the buffer's size); the text is made when the failure is read.
+struct Win32ErrorRecord {
+  uint32_t code;
+  char operation[320];
+
+  // Keeps `code` and `operation` as the latest failure.
+  void Keep(uint32_t failedCode, const std::string& failedOperation);
+  // The kept failure; an empty Win32Error when nothing failed.
+  Win32Error Read() const;
+};
+static_assert(std::is_trivially_destructible<Win32ErrorRecord>::value,
+              "a thread's error record must need no destructor");
 
 }  // namespace tamborix

@@ -12,19 +12,40 @@ struct ThreadPanels {
   int boxes = 0;
 };
 
+// The calling thread's bookkeeping, made on first use and deleted once the
+// thread has no open panel, no running handler and no box left. The slot
+// itself is a plain pointer: a thread-local object with a destructor would
+// be destroyed inside the module's thread-exit callbacks, after the runtime
+// has already let go of the thread's storage.
+thread_local ThreadPanels* threadPanels = nullptr;
+
 ThreadPanels& Panels() {
-  thread_local ThreadPanels panels;
-  return panels;
+  if (threadPanels == nullptr) {
+    threadPanels = new ThreadPanels;
+  }
+  return *threadPanels;
+}
+
+void ForgetPanelsIfIdle() {
+  ThreadPanels* panels = threadPanels;
+  if (panels != nullptr && panels->open.empty() && panels->running.empty() &&
+      panels->boxes == 0) {
+    threadPanels = nullptr;
+    delete panels;
+  }
 }
 
 HWND FindOwner() {
-  const ThreadPanels& panels = Panels();
-  for (auto it = panels.running.rbegin(); it != panels.running.rend(); ++it) {
+  const ThreadPanels* panels = threadPanels;
+  if (panels == nullptr) {
+    return nullptr;
+  }
+  for (auto it = panels->running.rbegin(); it != panels->running.rend(); ++it) {
     if (IsWindow(*it)) {
       return *it;
     }
   }
-  for (auto it = panels.open.rbegin(); it != panels.open.rend(); ++it) {
+  for (auto it = panels->open.rbegin(); it != panels->open.rend(); ++it) {
     if (IsWindow(*it)) {
       return *it;
     }
@@ -39,8 +60,12 @@ void NotePanelOpened(HWND panel) {
 }
 
 void NotePanelClosed(HWND panel) {
-  std::vector<HWND>& open = Panels().open;
+  if (threadPanels == nullptr) {
+    return;
+  }
+  std::vector<HWND>& open = threadPanels->open;
   open.erase(std::remove(open.begin(), open.end(), panel), open.end());
+  ForgetPanelsIfIdle();
 }
 
 void NotePanelHandlerEntered(HWND panel) {
@@ -48,11 +73,15 @@ void NotePanelHandlerEntered(HWND panel) {
 }
 
 void NotePanelHandlerLeft() {
-  Panels().running.pop_back();
+  if (threadPanels == nullptr) {
+    return;
+  }
+  threadPanels->running.pop_back();
+  ForgetPanelsIfIdle();
 }
 
 bool ModalBoxOpen() {
-  return Panels().boxes > 0;
+  return threadPanels != nullptr && threadPanels->boxes > 0;
 }
 
 ModalScope::ModalScope() : owner_(FindOwner()) {
@@ -61,6 +90,7 @@ ModalScope::ModalScope() : owner_(FindOwner()) {
 
 ModalScope::~ModalScope() {
   --Panels().boxes;
+  ForgetPanelsIfIdle();
 }
 
 }  // namespace tamborix

@@ -8,7 +8,7 @@
 namespace tamborix {
 namespace {
 
-thread_local Win32Error lastError;
+thread_local Win32ErrorRecord lastError;
 
 std::string TextOrEmpty(const void* text) {
   return text == nullptr ? std::string() : std::string(static_cast<const char*>(text));
@@ -17,7 +17,7 @@ std::string TextOrEmpty(const void* text) {
 }  // namespace
 
 Win32Error Win32ProxySettings::LastError() const {
-  return lastError;
+  return lastError.Read();
 }
 
 bool Win32ProxySettings::Read(ProxyConfiguration* config) {
@@ -25,14 +25,14 @@ bool Win32ProxySettings::Read(ProxyConfiguration* config) {
   DWORD size = 0;
   InternetQueryOptionA(nullptr, INTERNET_OPTION_PROXY, nullptr, &size);
   if (size < sizeof(INTERNET_PROXY_INFO)) {
-    lastError = Win32Error::FromLastError("InternetQueryOptionA INTERNET_OPTION_PROXY");
+    lastError.Keep(GetLastError(), "InternetQueryOptionA INTERNET_OPTION_PROXY");
     return false;
   }
   // Aligned for the record at its start; the texts follow it in the area.
   std::vector<INTERNET_PROXY_INFO> area(size / sizeof(INTERNET_PROXY_INFO) + 1);
   size = static_cast<DWORD>(area.size() * sizeof(INTERNET_PROXY_INFO));
   if (InternetQueryOptionA(nullptr, INTERNET_OPTION_PROXY, area.data(), &size) == FALSE) {
-    lastError = Win32Error::FromLastError("InternetQueryOptionA INTERNET_OPTION_PROXY");
+    lastError.Keep(GetLastError(), "InternetQueryOptionA INTERNET_OPTION_PROXY");
     return false;
   }
   const INTERNET_PROXY_INFO& info = area.front();

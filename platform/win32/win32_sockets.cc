@@ -12,10 +12,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-thread_local Win32Error lastError;
+thread_local Win32ErrorRecord lastError;
 
 bool Fail(const std::string& operation, int code) {
-  lastError = Win32Error::FromCode(static_cast<uint32_t>(code), operation);
+  lastError.Keep(static_cast<uint32_t>(code), operation);
   return false;
 }
 
@@ -202,7 +202,7 @@ bool ResolveHost(const std::string& host, Clock::time_point deadline, in_addr* a
 }  // namespace
 
 Win32Error Win32Sockets::LastError() const {
-  return lastError;
+  return lastError.Read();
 }
 
 bool Win32Sockets::Startup() {

@@ -7,7 +7,7 @@
 namespace tamborix {
 namespace {
 
-thread_local Win32Error lastError;
+thread_local Win32ErrorRecord lastError;
 
 class Win32Event : public AutoResetEvent {
  public:
@@ -18,7 +18,7 @@ class Win32Event : public AutoResetEvent {
 
   bool Set() override {
     if (SetEvent(event_) == FALSE) {
-      lastError = Win32Error::FromLastError("SetEvent");
+      lastError.Keep(GetLastError(), "SetEvent");
       return false;
     }
     return true;
@@ -27,7 +27,7 @@ class Win32Event : public AutoResetEvent {
   uint32_t Wait(uint32_t timeoutMs) override {
     DWORD result = WaitForSingleObject(event_, timeoutMs);
     if (result == WAIT_FAILED) {
-      lastError = Win32Error::FromLastError("WaitForSingleObject");
+      lastError.Keep(GetLastError(), "WaitForSingleObject");
     }
     return result;
   }
@@ -58,13 +58,13 @@ struct ThreadStart {
 };
 
 Win32Error Win32Threads::LastError() const {
-  return lastError;
+  return lastError.Read();
 }
 
 std::unique_ptr<AutoResetEvent> Win32Threads::CreateAutoResetEvent(bool initiallySignalled) {
   HANDLE event = CreateEventA(nullptr, FALSE, initiallySignalled ? TRUE : FALSE, nullptr);
   if (event == nullptr) {
-    lastError = Win32Error::FromLastError("CreateEventA");
+    lastError.Keep(GetLastError(), "CreateEventA");
     return nullptr;
   }
   return std::make_unique<Win32Event>(event);
@@ -74,14 +74,14 @@ bool Win32Threads::StartThread(std::function<void()> body) {
   HMODULE module = nullptr;
   if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                           reinterpret_cast<LPCWSTR>(&ThreadStart::Run), &module)) {
-    lastError = Win32Error::FromLastError("GetModuleHandleExW");
+    lastError.Keep(GetLastError(), "GetModuleHandleExW");
     return false;
   }
   auto* start = new ThreadStart{std::move(body), this, module};
   running_.fetch_add(1);
   HANDLE thread = CreateThread(nullptr, 0, &ThreadStart::Run, start, 0, nullptr);
   if (thread == nullptr) {
-    lastError = Win32Error::FromLastError("CreateThread");
+    lastError.Keep(GetLastError(), "CreateThread");
     running_.fetch_sub(1);
     delete start;
     FreeLibrary(module);

@@ -5,9 +5,11 @@
 # Each build given is registered in one fresh Wine prefix and run under one X
 # server (tests/wine/harness.sh); the i686 build is
 # skipped, with its reason, where the kernel runs no 32-bit programs.
-# The hostile containers' groups and the containers' sequences (IE, Wine's
-# browser, WinForms, Qt) run each in a program of their own with Wine's heap
-# checking; TAMBORIX_HOSTILE_ONLY=1 runs only those.
+# The hostile containers' groups, the containers' sequences (IE, Wine's
+# browser, WinForms, Qt) and the apartments' groups run each in a program of
+# their own with Wine's heap checking: a heap warning fails them, and so does
+# a program still running 5 s after its last thread ended;
+# TAMBORIX_HOSTILE_ONLY=1 runs only those.
 # For the live groups the script starts a private PulseAudio server playing a
 # 440 Hz tone (tools/wine/pulse.sh) and the reference storage service on
 # 127.0.80.1:80 (built with tools/build.sh release when missing; port 80
@@ -94,11 +96,13 @@ run_arch() {  # run_arch <arch> <loader> <build dir>
     run_groups "$arch:" 180 "$loader" "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" \
       "$pictures" "$store"
   fi
-  # The hostile containers' groups and the sequences, each in a program of its own, with
-  # Wine's heap checking: freed memory is overwritten, so a use of it fails.
+  # The hostile containers' groups, the sequences and the apartments' groups,
+  # each in a program of its own, with Wine's heap checking: freed memory is
+  # overwritten, so a use of it fails, and Wine warns of a free through it.
   local group
-  for group in $(grep -hoE 'TEST_GROUP\((Hostile|Sequence)[A-Za-z]*' "$here"/*.cc | sed 's/TEST_GROUP(//'); do
-    run_groups "$arch heap-checked $group:" 180 env WINEDEBUG=warn+heap "$loader" \
+  for group in $(grep -hoE 'TEST_GROUP\((Hostile|Sequence|Apartment)[A-Za-z]*' "$here"/*.cc |
+    sed 's/TEST_GROUP(//'); do
+    run_groups_heap_checked "$arch heap-checked $group:" 180 5 "$loader" \
       "C:\\tamborix\\$arch\\tamborix_containers.exe" "$module" "$pictures" "$store" "$group"
   done
   # Wine takes the system language from the locale it starts in.

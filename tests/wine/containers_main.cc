@@ -9,10 +9,11 @@
 // in the storage service's folder; without them they fail. With "zh-TW"
 // only the groups for a Traditional Chinese system run (Wine started in that
 // locale); with a name prefix such as "Hostile" only the groups whose names
-// start with it (the hostile containers' groups and the containers'
-// sequences, which containers.sh runs under Wine's heap checking, and
-// "Peers", the real parsers' group that peers.sh runs); without either all
-// the others. --bench prints the live figures of tools/bench_live.sh instead.
+// start with it (the hostile containers' groups, the containers' sequences
+// and the apartments' groups, which containers.sh runs each in a program of
+// its own under Wine's heap checking, and "Peers", the real parsers' group
+// that peers.sh runs); without either all the others. --bench prints the live
+// figures of tools/bench_live.sh instead.
 #include <string>
 
 #include "tests/wine/client_util.h"
@@ -36,7 +37,8 @@ bool ForChineseSystem(const std::string& name) {
 // The groups containers.sh runs under Wine's heap checking, each in a
 // program of its own.
 bool IsHeapChecked(const std::string& name) {
-  return name.compare(0, 7, "Hostile") == 0 || name.compare(0, 8, "Sequence") == 0;
+  return name.compare(0, 7, "Hostile") == 0 || name.compare(0, 8, "Sequence") == 0 ||
+         name.compare(0, 9, "Apartment") == 0;
 }
 
 // The real parsers' group needs the peers that tests/wine/peers.sh starts.

@@ -151,6 +151,41 @@ harness_evidence() {  # harness_evidence <label> <its output> <its stderr file>
   echo "----"
 }
 
+# Runs a test program as run_groups does, under Wine's heap checking, with
+# two checks more: Wine reported nothing about the heap (a free of freed
+# memory shows only as a warning), and the program exited within <exit
+# seconds> of its "DONE", which it prints once its last thread has ended.
+run_groups_heap_checked() {  # run_groups_heap_checked <label> <seconds> <exit seconds> <command...>
+  local label=$1 seconds=$2 limit=$3 out err pid done_at waited heap
+  shift 3
+  out=$(mktemp -p "$HARNESS_WORK")
+  err=$(mktemp -p "$HARNESS_WORK")
+  WINEDEBUG=warn+heap timeout -k 5 "$seconds" "$@" >"$out" 2>"$err" &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null && ! grep -q '^DONE' "$out"; do sleep 0.1; done
+  done_at=$(date +%s%N)
+  while kill -0 "$pid" 2>/dev/null && (($(date +%s%N) - done_at < limit * 1000000000)); do
+    sleep 0.05
+  done
+  waited=$((($(date +%s%N) - done_at) / 1000000))
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"
+    fail "$label exited within $limit s of its last thread" "still running $waited ms after DONE"
+  elif grep -q '^DONE' "$out"; then
+    pass "$label exited within $limit s of its last thread"
+    echo "     (exited $waited ms after DONE)"
+  fi
+  wait "$pid" 2>/dev/null
+  run_groups "$label" "$seconds" cat "$out"
+  heap=$(grep -c ':heap:' "$err")
+  if [ "$heap" -eq 0 ]; then
+    pass "$label no heap warning"
+  else
+    fail "$label no heap warning" "$heap line(s), the first: $(grep -m1 ':heap:' "$err" | tr -d '\r')"
+  fi
+  rm -f "$out" "$err"
+}
+
 # Inside the X server: makes the prefix, unmanaged windows (no window
 # manager runs there), crash reports on standard error instead of a dialog
 # that would wait for an answer, and stops Wine when the script ends. False
