@@ -3,8 +3,8 @@
 // is being delivered to it), and never lets a failure of the sink escape.
 #pragma once
 
-#include "state/event_sinks.h"
 #include "module/com_headers.h"
+#include "state/event_sinks.h"
 
 namespace tamborix {
 

@@ -36,14 +36,15 @@ constexpr uint32_t kMciWaveSetBlockAlign = 0x00100000;
 constexpr uint32_t kMciWaveSetBitsPerSample = 0x00200000;
 
 // The flag words the recorder sends.
-constexpr uint32_t kOpenFlags = kMciWait | kMciOpenElement | kMciOpenType | kMciOpenTypeId;  // 0x3202
-constexpr uint32_t kSetFormatFlags = kMciWait | kMciWaveSetFormatTag | kMciWaveSetChannels |
-                                     kMciWaveSetSamplesPerSec | kMciWaveSetAvgBytesPerSec |
-                                     kMciWaveSetBlockAlign | kMciWaveSetBitsPerSample;  // 0x003F0002
-constexpr uint32_t kRecordFlags = kMciFrom | kMciTo | kMciRecordOverwrite;  // 0x020C
-constexpr uint32_t kPlayFlags = kMciNotify;                                // 0x0001
-constexpr uint32_t kSaveFlags = kMciSaveFile | kMciWait;                   // 0x0102
-constexpr uint32_t kCloseFlags = kMciWait;                                 // 0x0002
+constexpr uint32_t kOpenFlags =
+    kMciWait | kMciOpenElement | kMciOpenType | kMciOpenTypeId;  // 0x3202
+constexpr uint32_t kSetFormatFlags =
+    kMciWait | kMciWaveSetFormatTag | kMciWaveSetChannels | kMciWaveSetSamplesPerSec |
+    kMciWaveSetAvgBytesPerSec | kMciWaveSetBlockAlign | kMciWaveSetBitsPerSample;  // 0x003F0002
+constexpr uint32_t kRecordFlags = kMciFrom | kMciTo | kMciRecordOverwrite;         // 0x020C
+constexpr uint32_t kPlayFlags = kMciNotify;                                        // 0x0001
+constexpr uint32_t kSaveFlags = kMciSaveFile | kMciWait;                           // 0x0102
+constexpr uint32_t kCloseFlags = kMciWait;                                         // 0x0002
 
 constexpr uint32_t kMciDevtypeWaveformAudio = 0x020A;
 constexpr uint16_t kWaveFormatPcm = 1;

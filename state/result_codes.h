@@ -14,6 +14,8 @@ constexpr Result kEPointer = static_cast<Result>(0x80004003u);
 constexpr Result kEFail = static_cast<Result>(0x80004005u);
 constexpr Result kEInvalidArg = static_cast<Result>(0x80070057u);
 
-inline bool Succeeded(Result r) { return r >= 0; }
+inline bool Succeeded(Result r) {
+  return r >= 0;
+}
 
 }  // namespace tamborix

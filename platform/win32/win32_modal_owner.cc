@@ -28,8 +28,7 @@ ThreadPanels& Panels() {
 
 void ForgetPanelsIfIdle() {
   ThreadPanels* panels = threadPanels;
-  if (panels != nullptr && panels->open.empty() && panels->running.empty() &&
-      panels->boxes == 0) {
+  if (panels != nullptr && panels->open.empty() && panels->running.empty() && panels->boxes == 0) {
     threadPanels = nullptr;
     delete panels;
   }

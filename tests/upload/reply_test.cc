@@ -29,9 +29,9 @@ TEST(ReplyStatus, OnlyACompleteFinalStatusLineCounts) {
   EXPECT_EQ("", ReplyStatusLine("HTTP/1.1 100 Continue\r\n"));
   // Empty lines before a status line are passed over, not taken for it.
   EXPECT_EQ("HTTP/1.1 200 OK", ReplyStatusLine("\r\n\nHTTP/1.1 200 OK\r\n"));
-  EXPECT_EQ(kOutcomeOk,
-            JudgeReply("\r\nHTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", ReplyEnd::kComplete)
-                .outcome);
+  EXPECT_EQ(
+      kOutcomeOk,
+      JudgeReply("\r\nHTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", ReplyEnd::kComplete).outcome);
 }
 
 TEST(ReplyStatus, CompleteOnceContentLengthBytesAreIn) {

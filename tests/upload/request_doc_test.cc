@@ -61,5 +61,42 @@ TEST(RequestDoc, ReceivingShowsTheRequestTheControlBuilds) {
   EXPECT_EQ(request.head + request.bodyPrefix + file + request.closing, documented);
 }
 
+// The bytes the doc says stand as they are in the query: the letters, the
+// digits and the marks it lists in backquotes after "and the digits, and".
+std::string DocumentedPlainBytes(const std::string& doc) {
+  std::string plain;
+  for (char c = 'A'; c <= 'Z'; ++c) {
+    plain += c;
+    plain += static_cast<char>(c - 'A' + 'a');
+  }
+  for (char c = '0'; c <= '9'; ++c) {
+    plain += c;
+  }
+  const std::string lead = "the digits,\nand `";
+  const size_t start = doc.find(lead);
+  if (start == std::string::npos) {
+    return "";
+  }
+  const size_t end = doc.find('`', start + lead.size());
+  for (size_t i = start + lead.size(); i < end; ++i) {
+    if (doc[i] != ' ') {
+      plain += doc[i];
+    }
+  }
+  return plain;
+}
+
+TEST(RequestDoc, ReceivingNamesEveryByteTheQueryLeavesPlain) {
+  const std::string plain = DocumentedPlainBytes(ReadDoc("docs/receiving.md"));
+  ASSERT_GT(plain.size(), 62U) << "docs/receiving.md lists no plain marks";
+  static const char kHex[] = "0123456789abcdef";
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::string one(1, static_cast<char>(byte));
+    const std::string encoded{'%', kHex[byte >> 4], kHex[byte & 15]};
+    const bool documentedPlain = byte != 0 && plain.find(one) != std::string::npos;
+    EXPECT_EQ(documentedPlain ? one : encoded, EncodeQueryValue(one)) << "byte " << byte;
+  }
+}
+
 }  // namespace
 }  // namespace tamborix

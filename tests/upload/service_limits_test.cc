@@ -13,8 +13,8 @@
 
 #include "platform/posix/posix_sockets.h"
 #include "tests/upload/support/loopback.h"
-#include "tests/upload/support/raw_upload.h"
 #include "tests/upload/support/loopback_service.h"
+#include "tests/upload/support/raw_upload.h"
 #include "tests/upload/support/upload_fixture.h"
 #include "tools/storage_service/storage_service.h"
 #include "upload/upload_outcome.h"

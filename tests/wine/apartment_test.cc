@@ -34,8 +34,8 @@ struct Tab {
   HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);    // start the session
   HANDLE thread = nullptr;
   bool active = false;
-  bool recorded = false;       // Ready again after REC and STOP
-  bool playbackEnded = false;  // Ready again after PLAY
+  bool recorded = false;        // Ready again after REC and STOP
+  bool playbackEnded = false;   // Ready again after PLAY
   bool stillRecording = false;  // recording as its thread went on to end
 
   ~Tab() {

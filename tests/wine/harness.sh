@@ -156,7 +156,7 @@ harness_evidence() {  # harness_evidence <label> <its output> <its stderr file>
 # memory shows only as a warning), and the program exited within <exit
 # seconds> of its "DONE", which it prints once its last thread has ended.
 run_groups_heap_checked() {  # run_groups_heap_checked <label> <seconds> <exit seconds> <command...>
-  local label=$1 seconds=$2 limit=$3 out err pid done_at waited heap
+  local label=$1 seconds=$2 limit=$3 out err pid done_at waited heap status
   shift 3
   out=$(mktemp -p "$HARNESS_WORK")
   err=$(mktemp -p "$HARNESS_WORK")
@@ -176,7 +176,10 @@ run_groups_heap_checked() {  # run_groups_heap_checked <label> <seconds> <exit s
     echo "     (exited $waited ms after DONE)"
   fi
   wait "$pid" 2>/dev/null
-  run_groups "$label" "$seconds" cat "$out"
+  status=$?
+  grep -q '^DONE' "$out" || echo "     (no DONE; exit status $status)"
+  # Its output and its standard error, as if it ran again, for the evidence.
+  run_groups "$label" "$seconds" sh -c 'cat "$1"; cat "$2" >&2' - "$out" "$err"
   heap=$(grep -c ':heap:' "$err")
   if [ "$heap" -eq 0 ]; then
     pass "$label no heap warning"
