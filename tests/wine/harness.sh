@@ -222,6 +222,44 @@ harness_inside() {
     /t REG_DWORD /d 0 /f >/dev/null 2>&1
 }
 
+# Copies built files into C:\tamborix\<arch> of the prefix; false, with the
+# failure recorded, when one of them was not built.
+harness_install() {  # harness_install <arch> <build dir> <file...>
+  local arch=$1 build=$2 file
+  shift 2
+  for file in "$@"; do
+    if [ ! -f "$build/$file" ]; then
+      fail "$arch: $file built"
+      return 1
+    fi
+  done
+  mkdir -p "$WINEPREFIX/drive_c/tamborix/$arch"
+  for file in "$@"; do
+    cp "$build/$file" "$WINEPREFIX/drive_c/tamborix/$arch/"
+  done
+}
+
+# Registers C:\tamborix\<arch>\tamborix.dll; false, with the failure
+# recorded, when regsvr32 fails.
+harness_register() {  # harness_register <arch> <loader>
+  timeout 60 "$2" regsvr32 /s "C:\\tamborix\\$1\\tamborix.dll" >/dev/null 2>&1 && return
+  fail "$1: regsvr32 registers"
+  return 1
+}
+
+# Calls the script's run_arch <arch> <loader> <build dir> for the x86_64
+# build, then for the i686 one when given, or records why i686 cannot run.
+harness_run_arches() {  # harness_run_arches <what> <x86_64 build dir> [<i686 build dir>]
+  run_arch x86_64 "$wine_loader_x86_64" "$2"
+  if [ -n "${3:-}" ]; then
+    if [ -n "$wine_loader_i686" ]; then
+      run_arch i686 "$wine_loader_i686" "$3"
+    else
+      skip "i686 $1" "$wine_skip_i686"
+    fi
+  fi
+}
+
 harness_complete() {
   echo complete >>"$HARNESS_RESULTS"
 }

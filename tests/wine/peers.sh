@@ -132,7 +132,6 @@ fi
 
 # ---- inside the X server ----
 
-root=$WINEPREFIX/drive_c/tamborix
 settings='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
 peers="service=$service_address,php=$php_address,node=$node_address,python=$python_address"
 harness_inside || exit 1
@@ -143,21 +142,11 @@ proxied() {
 }
 
 run_arch() {  # run_arch <arch> <loader> <build dir>
-  local arch=$1 loader=$2 build=$3 file
+  local arch=$1 loader=$2 build=$3
   echo "== $arch ($build)"
-  for file in tamborix.dll tamborix_containers.exe; do
-    if [ ! -f "$build/$file" ]; then
-      fail "$arch: $file built"
-      return
-    fi
-  done
-  mkdir -p "$root/$arch"
-  cp "$build/tamborix.dll" "$build/tamborix_containers.exe" "$root/$arch/"
+  harness_install "$arch" "$build" tamborix.dll tamborix_containers.exe &&
+    harness_register "$arch" "$loader" || return
   local module="C:\\tamborix\\$arch\\tamborix.dll"
-  if ! timeout 60 "$loader" regsvr32 /s "$module" >/dev/null 2>&1; then
-    fail "$arch: regsvr32 registers"
-    return
-  fi
   local program="C:\\tamborix\\$arch\\tamborix_containers.exe" pictures store dumps before
   pictures=$(windows_path "$HARNESS_WORK/pictures")
   store=$(windows_path "$HARNESS_WORK/store-service")
@@ -191,12 +180,5 @@ run_arch() {  # run_arch <arch> <loader> <build dir>
   timeout 60 "$loader" regsvr32 /u /s "$module" >/dev/null 2>&1
 }
 
-run_arch x86_64 "$wine_loader_x86_64" "$1"
-if [ -n "${2:-}" ]; then
-  if [ -n "$wine_loader_i686" ]; then
-    run_arch i686 "$wine_loader_i686" "$2"
-  else
-    skip "i686 real parsers" "$wine_skip_i686"
-  fi
-fi
+harness_run_arches "real parsers" "$1" "${2:-}"
 harness_complete

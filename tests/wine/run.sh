@@ -197,17 +197,8 @@ run_script() {  # run_script <arch> <loader> <script> <refused lengths>
 run_arch() {  # run_arch <arch> <loader>
   local arch=$1 loader=$2 build=${builds[$1]}
   echo "== $arch ($build)"
-  local file
-  for file in tamborix.dll tamborix_client.exe tamborix_module_test.exe \
-    tamborix_thread_module.dll; do
-    if [ ! -f "$build/$file" ]; then
-      fail "$arch: $file built"
-      return
-    fi
-  done
-  mkdir -p "$root/$arch"
-  cp "$build/tamborix.dll" "$build/tamborix_client.exe" "$build/tamborix_module_test.exe" \
-    "$build/tamborix_thread_module.dll" "$root/$arch/"
+  harness_install "$arch" "$build" tamborix.dll tamborix_client.exe tamborix_module_test.exe \
+    tamborix_thread_module.dll || return
   local module="C:\\tamborix\\$arch\\tamborix.dll"
   local key="HKCR\\CLSID\\$clsid"
 
